@@ -1,0 +1,56 @@
+// The reaction game: a signal every 121 frames, points by how fast the chop
+// key answers it.
+#include "act/act_internal.h"
+#include "platform/input.h"
+#include "platform/records.h"
+#include "platform/surfaces.h"
+#include "sound/sound.h"
+
+constexpr int kSignalEvery = 120;  // a signal opens when the wait passes this
+constexpr int kWindowFrames = 60;
+constexpr int kFastWindow = 50;    // signal_count above this scores the full 1000
+constexpr int kSwingFrames = 30;
+constexpr int kFigureX = 150, kFigureY = 100;
+constexpr int kSignalX = 80, kSignalY = 132;
+constexpr int kLogX = 150, kLogY = 164;
+constexpr int kNumberX = 130;
+
+void se_wav(int effect) { soundPlaySe(effect); }
+
+static void ScoreChop() {
+    bool fast = player[signal_count] > kFastWindow;
+    int points = fast ? 1000 : player[signal_count] * 10;
+    player[score] += points;
+    p_shot_f2_set(kNumberX, kLogY, points);
+    se_wav(fast ? SE_KAN : SE_HIT1);
+    p_shot_f_set(kLogX, kLogY, 0);
+    p_shot_f_set(kLogX, kLogY, 1);
+}
+
+void act_keys() {
+    if (++player[wait_count] > kSignalEvery) {
+        se_wav(SE_OO);
+        player[wait_count] = 0;
+        player[signal_count] = kWindowFrames;
+        player[pressed] = 0;
+    }
+    if (IsPushKey(gameflag[GF_KEY_A])) {
+        if (player[signal_count] > 0 && player[pressed] == 0) ScoreChop();
+        player[pressed] = 1;
+        player[wait_count] = 0;
+        player[signal_count] = 0;
+        player[swing_count] = kSwingFrames;
+    }
+    if (player[signal_count] > 0) player[signal_count]--;
+    if (player[swing_count] > 0) player[swing_count]--;
+    if (player[time_left] > 0) player[time_left]--;
+}
+
+void playerdisp() {
+    Blt(kBackgroundSlot, 0, 0);
+    bool chopping = player[pressed] == 1 && player[swing_count] > 0;
+    BltRect(kPlayerSlot, kFigureX, kFigureY, chopping ? 192 : 128, 0, 64, 96);
+    bool signal = player[signal_count] > 0;
+    BltRect(kPlayerSlot, kSignalX, kSignalY, signal ? 160 : 96, 96, 64, 64);
+    if (signal && player[pressed] == 0) BltRect(kPlayerSlot, kLogX, kLogY, 0, 32, 32, 32);
+}

@@ -1,0 +1,103 @@
+#include "app/app.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "act/act.h"
+#include "platform/frame.h"
+#include "platform/input.h"
+#include "platform/records.h"
+#include "platform/surfaces.h"
+#include "scenes/logo.h"
+#include "scenes/stageselect.h"
+#include "scenes/title.h"
+#include "sound/sound.h"
+
+int g_scene;
+
+static const char* const kMusicFiles[] = {"sound/bgm/01.ogg", "sound/bgm/02.ogg", "sound/bgm/03.ogg",
+                                          "sound/bgm/04.ogg", "sound/bgm/05.ogg", "sound/bgm/06.ogg",
+                                          "sound/bgm/07.ogg"};
+static const char* const kEffectFiles[] = {"sound/se/tavi.wav",   "sound/se/hit1.wav", "sound/se/kan.wav",
+                                           "sound/se/oo.wav",     "sound/se/msg.wav",  "sound/se/select.wav",
+                                           "sound/se/sw.wav",     "sound/se/jump.wav", "sound/se/puwa.wav"};
+
+struct SceneEntry {
+    int id;
+    void (*run)();
+};
+
+static const SceneEntry kScenes[] = {
+    {SCENE_TITLE, title_main},
+    {SCENE_ACT, act_main},
+    {SCENE_LOGO, logo_main},
+    {SCENE_STAGESELECT, stageselect_main},
+};
+
+void FunctionInit() {
+    InitFrameTimer();
+    ReleaseAllBitmaps();  // frees the palette picture of start-up too
+    KeyInit();
+    soundInitBuffer();
+}
+
+void main_init() {
+    g_scene = SCENE_LOGO;
+    main_init_config();
+    for (int i = 0; i < kMusicPieces; i++) soundLoadBuffer(i, kMusicFiles[i], -1);
+    for (int i = 0; i < SE_COUNT; i++) soundLoadBufferSE(i, kEffectFiles[i]);
+    Set_Volume(gameflag[GF_VOLUME]);
+}
+
+void scenemanager() {
+    for (;;) {
+        const SceneEntry* scene = nullptr;
+        for (const SceneEntry& entry : kScenes)
+            if (entry.id == g_scene) scene = &entry;
+        if (!scene) return;
+        scene->run();
+    }
+}
+
+void RunSceneLoop(void (*init)(), void (*keys)(), void (*drow)(), void (*relese)(), int* scene_exit) {
+    init();
+    while (*scene_exit) {
+        keys();
+        drow();
+        halt();
+        FPSWait();
+        if (system_keys() == 0) *scene_exit = 0;
+    }
+    relese();
+}
+
+void ExitProgram() {
+    soundStopBgm(0);
+    soundStopSeAll();
+    soundRelease();
+    SaveGameFlag("save/config");
+    closePAD();
+    SDL_Quit();
+}
+
+int SDL_main(int argc, char* argv[]) {
+    (void)argv;
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) return 1;
+    g_screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 8, argc >= 2 ? SDL_FULLSCREEN : 0);
+    LoadBitmap("image/color.bmp", 1, 0);
+    SetGscreenPalette(1);
+    if (!g_screen) {
+        std::fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
+        ReleaseBitmap(1);
+        SDL_Quit();
+        return 1;
+    }
+    SDL_WM_SetCaption("tavikoro", "");
+    SDL_ShowCursor(0);
+    FunctionInit();
+    main_init();
+    scenemanager();
+    ExitProgram();
+    return 0;
+}

@@ -1,0 +1,133 @@
+#include "platform/records.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int32_t gameflag[kRecordSize];
+int32_t gameflag2[kRecordSize];
+int32_t g_DebugDisp;
+
+namespace {
+
+constexpr int kRecordBytes = kRecordSize * 4;
+
+void Encode(const int32_t* record, unsigned char* bytes) {
+    for (int i = 0; i < kRecordSize; i++) {
+        uint32_t v = static_cast<uint32_t>(record[i]);
+        for (int b = 0; b < 4; b++) bytes[i * 4 + b] = static_cast<unsigned char>(v >> (8 * b));
+    }
+}
+
+void Decode(const unsigned char* bytes, int32_t* record) {
+    for (int i = 0; i < kRecordSize; i++) {
+        uint32_t v = 0;
+        for (int b = 0; b < 4; b++) v |= static_cast<uint32_t>(bytes[i * 4 + b]) << (8 * b);
+        record[i] = static_cast<int32_t>(v);
+    }
+}
+
+// A short file overwrites only the bytes it holds, as if read straight into
+// the record's memory, so a partial last integer keeps its upper bytes.
+int LoadRecord(const char* path, int32_t* record) {
+    FILE* f = std::fopen(path, "rb");
+    if (!f) return -1;
+    unsigned char bytes[kRecordBytes];
+    Encode(record, bytes);
+    size_t got = std::fread(bytes, 1, sizeof bytes, f);
+    std::fclose(f);
+    if (got > 0) Decode(bytes, record);
+    return 0;
+}
+
+void MakeParentFolders(const std::string& path) {
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        std::string dir = path.substr(0, slash);
+        if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) return;
+    }
+}
+
+}  // namespace
+
+// A save goes to a temporary file beside the target and is renamed over it
+// only when every byte reached the disk, so a crash mid-save leaves either
+// the old file or the new one, never a torn one.
+int SaveFile(const char* path, const void* buffer, int size) {
+    if (size < 0) return -1;
+    std::string target(path);
+    MakeParentFolders(target);
+    std::string temp = target + ".tmp";
+    FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f) return -1;
+    bool ok = std::fwrite(buffer, 1, static_cast<size_t>(size), f) == static_cast<size_t>(size);
+    ok = std::fflush(f) == 0 && ok;
+    ok = fsync(fileno(f)) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (ok && std::rename(temp.c_str(), target.c_str()) == 0) return 0;
+    std::remove(temp.c_str());
+    return -1;
+}
+
+static int SaveRecord(const char* path, const int32_t* record) {
+    unsigned char bytes[kRecordBytes];
+    Encode(record, bytes);
+    return SaveFile(path, bytes, kRecordBytes);
+}
+
+void ResetGameFlag() { std::memset(gameflag, 0, sizeof gameflag); }
+int LoadGameFlag(const char* path) { return LoadRecord(path, gameflag); }
+int SaveGameFlag(const char* path) { return SaveRecord(path, gameflag); }
+
+void ResetGameFlag2() { std::memset(gameflag2, 0, sizeof gameflag2); }
+int LoadGameFlag2(const char* path) { return LoadRecord(path, gameflag2); }
+int SaveGameFlag2(const char* path) { return SaveRecord(path, gameflag2); }
+
+int GetConfig(const char* path, const char* key) {
+    FILE* f = std::fopen(path, "r");
+    if (!f) return 0;
+    char line[256];
+    int result = 0;
+    while (std::fgets(line, sizeof line, f)) {
+        if (!std::strstr(line, key)) continue;
+        const char* eq = std::strchr(line, '=');
+        if (eq) {
+            for (const char* c = eq + 1; *c >= '0' && *c <= '9'; c++) {
+                int digit = *c - '0';
+                // The digits are unbounded in the file; stop at the largest int.
+                result = result > (INT32_MAX - digit) / 10 ? INT32_MAX : result * 10 + digit;
+            }
+        }
+        break;
+    }
+    std::fclose(f);
+    return result;
+}
+
+static void StoreDefaults() {
+    ResetGameFlag();
+    static const int32_t keys[] = {0, 4, 2, 6, 12, 15, 14, 13, 10, 11, 8, 9};
+    for (int i = 0; i < 12; i++) gameflag[i] = keys[i];
+    gameflag[GF_VOLUME] = 128;
+    gameflag[GF_NEW_GAME] = 1;
+    gameflag[GF_STAGE_DONE] = 1;
+    gameflag[111] = 59;
+    gameflag[112] = 59;
+    gameflag[113] = 99;
+    gameflag[GF_START_STAGE] = 1;
+    gameflag[GF_STAGE_LIMIT] = 1;
+    gameflag[GF_CONTINUE_STAGE] = -1;
+    gameflag[137] = 1595959;
+    gameflag[138] = 999;
+    for (int i = 200; i < 300; i++) gameflag[i] = 1105959;
+    for (int i = GF_STAGE_BEST; i < GF_STAGE_BEST + 100; i++) gameflag[i] = 99;
+}
+
+void main_init_config() {
+    if (LoadGameFlag("save/config") == -1) StoreDefaults();
+    gameflag[GF_STAGE_LIMIT] = 50;
+    gameflag[GF_STARTED] = 1;
+    g_DebugDisp = GetConfig("debug.txt", "DebugDisp");
+}

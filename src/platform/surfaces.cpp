@@ -1,0 +1,91 @@
+#include "platform/surfaces.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+
+SDL_Surface* g_screen;
+SDL_Surface* bitmap[kSurfaceSlots];
+
+static bool ValidSlot(int slot) { return slot >= 0 && slot < kSurfaceSlots; }
+
+void ReleaseBitmap(int slot) {
+    if (!ValidSlot(slot)) return;
+    if (bitmap[slot]) SDL_FreeSurface(bitmap[slot]);
+    bitmap[slot] = nullptr;
+}
+
+void ReleaseAllBitmaps() {
+    for (int slot = 0; slot < kSurfaceSlots; slot++) ReleaseBitmap(slot);
+}
+
+int LoadBitmap(const char* path, int slot, int colorKey) {
+    if (!ValidSlot(slot)) return -1;
+    ReleaseBitmap(slot);
+    SDL_RWops* file = SDL_RWFromFile(path, "rb");
+    SDL_Surface* picture = file ? SDL_LoadBMP_RW(file, 1) : nullptr;
+    bitmap[slot] = picture;
+    if (!picture) return -1;
+    if (!colorKey || !g_screen) return 0;
+    SDL_Palette* palette = picture->format->palette;
+    if (picture->format->BitsPerPixel > 8 || !palette || palette->ncolors < 1) return 0;
+    // The key is looked up through the display palette: with the shared
+    // palette, every pixel of index 0 becomes transparent.
+    const SDL_Color& c = palette->colors[0];
+    SDL_SetColorKey(picture, SDL_SRCCOLORKEY, SDL_MapRGB(g_screen->format, c.r, c.g, c.b));
+    return 0;
+}
+
+void SetGscreenPalette(int slot) {
+    if (!ValidSlot(slot) || !bitmap[slot] || !g_screen) return;
+    SDL_Palette* palette = bitmap[slot]->format->palette;
+    if (bitmap[slot]->format->BitsPerPixel > 8 || !palette) return;
+    int count = palette->ncolors < 256 ? palette->ncolors : 256;
+    SDL_SetPalette(g_screen, SDL_LOGPAL | SDL_PHYSPAL, palette->colors, 0, count);
+}
+
+int Blt(int slot, int x, int y) {
+    if (!ValidSlot(slot) || !bitmap[slot]) return -1;
+    SDL_Rect dst = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
+    return SDL_BlitSurface(bitmap[slot], nullptr, g_screen, &dst);
+}
+
+void BltRect(int slot, int x, int y, int srcX, int srcY, int width, int height) {
+    if (!ValidSlot(slot) || !bitmap[slot]) return;
+    SDL_Rect src = {static_cast<Sint16>(srcX), static_cast<Sint16>(srcY), static_cast<Uint16>(width),
+                    static_cast<Uint16>(height)};
+    SDL_Rect dst = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
+    SDL_BlitSurface(bitmap[slot], &src, g_screen, &dst);
+}
+
+void ClearSecondary() {
+    SDL_Rect all = {0, 0, kScreenWidth, kScreenHeight};
+    SDL_FillRect(g_screen, &all, SDL_MapRGBA(g_screen->format, 0, 0, 0, 255));
+}
+
+static void DrawDigits(int value, int digits, int64_t x, int y, int slot, int glyphX, int glyphY, int glyphW,
+                       int glyphH) {
+    static const uint32_t kPowers[10] = {1,      10,      100,      1000,      10000,
+                                         100000, 1000000, 10000000, 100000000, 1000000000};
+    // Unsigned, so that the magnitude of INT_MIN is representable.
+    uint32_t v = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    for (int i = 0; i < digits; i++) {
+        int place = digits - 1 - i;  // fields wider than ten digits pad with zeros
+        int d = place < 10 ? static_cast<int>(v / kPowers[place] % 10) : 0;
+        int64_t gx = x + static_cast<int64_t>(i) * glyphW;
+        if (gx >= kScreenWidth && glyphW >= 0) break;  // the rest would be clipped away
+        if (gx < INT16_MIN) continue;
+        BltRect(slot, static_cast<int>(gx), y, glyphX + d * glyphW, glyphY, glyphW, glyphH);
+    }
+}
+
+void BltNumericImage(int value, int digits, int x, int y, int slot, int glyphX, int glyphY, int glyphW,
+                     int glyphH) {
+    DrawDigits(value, digits, x, y, slot, glyphX, glyphY, glyphW, glyphH);
+}
+
+void BltNumericImage2(int value, int digits, int x, int y, int slot, int glyphX, int glyphY, int glyphW,
+                      int glyphH) {
+    DrawDigits(value, digits, x + static_cast<int64_t>(digits - 2) * glyphW, y, slot, glyphX, glyphY, glyphW,
+               glyphH);
+}

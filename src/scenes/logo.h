@@ -1,0 +1,8 @@
+// The first scene of every run: the logo, until an action button or a timeout.
+#pragma once
+
+void logo_init();
+void logo_keys();
+void logo_drow();
+void logo_relese();
+void logo_main();

@@ -1,0 +1,36 @@
+#include "scenes/stageselect.h"
+
+#include "app/app.h"
+#include "platform/input.h"
+#include "platform/records.h"
+#include "platform/surfaces.h"
+#include "sound/sound.h"
+
+static int scene_exit;
+
+void stageselect_init() {
+    scene_exit = 1;
+    LoadBitmap("image/title/stageselect.bmp", 2, 1);
+}
+
+void stageselect_keys() {
+    if (!IsPushKey(gameflag[GF_KEY_UP])) IsPushKey(gameflag[GF_KEY_DOWN]);
+    if (!IsPushKey(gameflag[GF_KEY_LEFT])) IsPushKey(gameflag[GF_KEY_RIGHT]);
+    if (IsPushOKKey() || IsPushCancelKey()) {
+        g_scene = SCENE_TITLE;
+        scene_exit = 0;
+    }
+}
+
+void stageselect_drow() {
+    ClearSecondary();
+    Blt(2, 0, 0);
+    KeyInput();
+}
+
+void stageselect_relese() {
+    ReleaseAllBitmaps();
+    soundStopBgm(0);
+}
+
+void stageselect_main() { RunSceneLoop(stageselect_init, stageselect_keys, stageselect_drow, stageselect_relese, &scene_exit); }

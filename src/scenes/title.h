@@ -1,0 +1,9 @@
+// The main menu: new game, stage select, quit.
+#pragma once
+
+void title_init();
+void title_keys();
+void title_drow();
+void title_relese();
+void title_main();
+void title_init_save_data();

@@ -1,0 +1,190 @@
+#include "harness/harness.h"
+
+#include <SDL.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/app.h"
+#include "platform/records.h"
+#include "platform/seams.h"
+#include "platform/surfaces.h"
+
+namespace fs = std::filesystem;
+
+namespace harness {
+
+namespace {
+
+struct Pad {
+    bool present = false;
+    int axes[2] = {0, 0};
+    int buttons[10] = {0};
+} g_pad;
+
+struct Live {
+    const Script* script = nullptr;
+    Result* result = nullptr;
+    uint32_t now = 0;
+} g_live;
+
+uint32_t VirtualTicks() { return g_live.now; }
+
+void VirtualDelay(uint32_t ms) {
+    g_live.now += ms;
+    g_live.result->sleptMs += ms;
+    if (ms > g_live.result->longestSleepMs) g_live.result->longestSleepMs = ms;
+}
+
+bool VirtualPad(int axes[2], int buttons[10]) {
+    if (!g_pad.present) return false;
+    for (int a = 0; a < 2; a++) axes[a] = g_pad.axes[a];
+    for (int b = 0; b < 10; b++) buttons[b] = g_pad.buttons[b];
+    return true;
+}
+
+void OnPresented() {
+    Result& r = *g_live.result;
+    r.frames++;
+    if (g_live.script->onPresent) g_live.script->onPresent(r.frames);
+}
+
+void OnPolled() {
+    Result& r = *g_live.result;
+    const Script& s = *g_live.script;
+    for (const KeyStep& k : s.keys)
+        if (k.frame == r.frames) SetKey(k.key, k.down);
+    if (s.onFrame) s.onFrame(r.frames);
+    if (r.frames >= s.maxFrames) {
+        r.timedOut = true;
+        SetKey(SDLK_ESCAPE, true);
+    }
+    g_live.now += s.workMs;
+    r.frameStarts.push_back(g_live.now);
+}
+
+void ClearKeys() {
+    int count = 0;
+    Uint8* keys = SDL_GetKeyState(&count);
+    for (int i = 0; i < count; i++) keys[i] = 0;
+}
+
+}  // namespace
+
+GameDir::GameDir() {
+    std::string pattern = (fs::temp_directory_path() / "tavikoro-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) std::abort();
+    path = pattern;
+    fs::copy(fs::path(GAME_DIR) / "image", fs::path(path) / "image", fs::copy_options::recursive);
+    fs::copy(fs::path(GAME_DIR) / "sound", fs::path(path) / "sound", fs::copy_options::recursive);
+    fs::create_directories(fs::path(path) / "save");
+    fs::create_directories(fs::path(path) / "replay" / "0");
+}
+
+GameDir::~GameDir() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+}
+
+Script& Script::Tap(int frame, int key) {
+    keys.push_back({frame, key, true});
+    keys.push_back({frame + 1, key, false});
+    return *this;
+}
+
+Script& Script::Push(int frame, int key) { return Tap(frame - 2, key); }
+
+Script& Script::Hold(int from, int to, int key) {
+    keys.push_back({from, key, true});
+    keys.push_back({to, key, false});
+    return *this;
+}
+
+Result RunGame(const GameDir& dir, const Script& script) {
+    Result result;
+    result.frameStarts.reserve(static_cast<size_t>(script.maxFrames) + 16);  // no allocation per frame
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    fs::path home = fs::current_path();
+    fs::current_path(dir.path);
+    ClearKeys();
+    g_live = Live{&script, &result, script.clockStart};
+    g_seams.ticks = VirtualTicks;
+    g_seams.delay = VirtualDelay;
+    g_seams.pad = VirtualPad;
+    g_seams.presented = OnPresented;
+    g_seams.polled = OnPolled;
+
+    std::vector<std::string> words = {"tavikoro"};
+    words.insert(words.end(), script.args.begin(), script.args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    result.exitCode = SDL_main(static_cast<int>(words.size()), argv.data());
+
+    ResetSeams();
+    ClearKeys();
+    fs::current_path(home);
+    return result;
+}
+
+void SetPad(int axis0, int axis1, const std::vector<int>& buttonsDown) {
+    g_pad = Pad{};
+    g_pad.present = true;
+    g_pad.axes[0] = axis0;
+    g_pad.axes[1] = axis1;
+    for (int b : buttonsDown) g_pad.buttons[b] = 1;
+}
+
+void ClearPad() { g_pad = Pad{}; }
+
+void SetKey(int key, bool down) { SDL_GetKeyState(nullptr)[key] = down ? 1 : 0; }
+
+uint8_t ScreenPixel(int x, int y) {
+    return static_cast<const uint8_t*>(g_screen->pixels)[y * g_screen->pitch + x];
+}
+
+std::vector<uint8_t> ScreenPixels() {
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < kScreenHeight; y++)
+        for (int x = 0; x < kScreenWidth; x++) pixels.push_back(ScreenPixel(x, y));
+    return pixels;
+}
+
+void SaveScreen(const std::string& path) { SDL_SaveBMP(g_screen, path.c_str()); }
+
+void StoreConfig(const GameDir& dir, const std::function<void()>& edit) {
+    fs::path home = fs::current_path();
+    fs::current_path(dir.path);
+    std::remove("save/config");
+    main_init_config();
+    edit();
+    SaveGameFlag("save/config");
+    fs::current_path(home);
+}
+
+std::vector<int32_t> ReadRecord(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<int32_t> record;
+    for (size_t i = 0; i + 4 <= bytes.size(); i += 4)
+        record.push_back(static_cast<int32_t>(bytes[i] | bytes[i + 1] << 8 | bytes[i + 2] << 16 |
+                                              static_cast<uint32_t>(bytes[i + 3]) << 24));
+    return record;
+}
+
+void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+long FileSize(const std::string& path) {
+    std::error_code ec;
+    auto size = fs::file_size(path, ec);
+    return ec ? -1 : static_cast<long>(size);
+}
+
+}  // namespace harness
