@@ -1,8 +1,13 @@
 #!/bin/sh
-# Installs what building, playing and testing need on Debian 12, as root.
+# Installs what building and playing need on Debian 12, as root; with
+# --tests also what the whole test suite uses.
 set -e
 packages="build-essential cmake pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-gfx1.2-dev
-libvorbis-dev libgtest-dev $*"
+libvorbis-dev libgtest-dev"
+if [ "${1:-}" = "--tests" ]; then
+    packages="$packages libbenchmark-dev clang libclang-rt-14-dev valgrind xvfb xdotool x11-utils x11-apps
+imagemagick"
+fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep -c "ok installed" || true)
 if [ "$installed" -lt "$(echo $packages | wc -w)" ]; then
     apt-get update -q
