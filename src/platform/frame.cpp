@@ -26,8 +26,8 @@ void BltGSreface(int zoom) {
         SDL_SetPalette(copy, SDL_LOGPAL | SDL_PHYSPAL, palette->colors, 0, palette->ncolors);
         SDL_SetColorKey(copy, 0, 0);
     }
-    SDL_Rect all = {0, 0, static_cast<Uint16>(kScreenWidth * zoom), static_cast<Uint16>(kScreenHeight * zoom)};
-    SDL_FillRect(g_screen, &all, SDL_MapRGB(g_screen->format, 0, 0, 0));
+    // No clearing first: the unkeyed copy is larger than the display and
+    // covers all of it.
     SDL_Rect origin = {0, 0, 0, 0};
     SDL_BlitSurface(copy, nullptr, g_screen, &origin);
     SDL_FreeSurface(copy);

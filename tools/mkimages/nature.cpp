@@ -12,7 +12,8 @@ uint8_t shade(const Palette& pal, const std::string& ramp, int k) {
 }
 
 int rnd(int& state, int n) {
-    state = state * 1103515245 + 12345;
+    // In unsigned arithmetic: the wrap is the point, and signed overflow is undefined.
+    state = static_cast<int>(static_cast<uint32_t>(state) * 1103515245u + 12345u);
     return ((state >> 16) & 0x7fff) % n;
 }
 

@@ -1,0 +1,87 @@
+// Runs a program several times and reports, per run, the time from just
+// before exec to its first presented frame (when flip_probe is preloaded
+// and reports one) and its peak resident memory.
+//
+//   proctime RUNS [--probe LIBRARY] -- PROGRAM ARGS...
+//
+// Prints "run N first_frame_ms X maxrss_kib Y" per run, then the medians.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+static long long Now() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+static double Median(std::vector<double> v) {
+    if (v.empty()) return -1;
+    std::sort(v.begin(), v.end());
+    size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: proctime RUNS [--probe LIBRARY] -- PROGRAM ARGS...\n");
+        return 2;
+    }
+    int runs = std::atoi(argv[1]);
+    const char* probe = nullptr;
+    int i = 2;
+    if (std::strcmp(argv[i], "--probe") == 0) {
+        probe = argv[i + 1];
+        i += 2;
+    }
+    if (i >= argc || std::strcmp(argv[i], "--") != 0) return 2;
+    char** command = argv + i + 1;
+
+    char outPath[] = "/tmp/proctime-XXXXXX";
+    int fd = mkstemp(outPath);
+    if (fd < 0) return 2;
+    close(fd);
+
+    std::vector<double> firstFrame, rss;
+    for (int run = 0; run < runs; run++) {
+        std::remove(outPath);
+        long long start = Now();
+        pid_t child = fork();
+        if (child == 0) {
+            if (probe) {
+                setenv("LD_PRELOAD", probe, 1);
+                setenv("FLIP_PROBE_OUT", outPath, 1);
+                setenv("FLIP_PROBE_FRAMES", "1", 1);
+            }
+            execvp(command[0], command);
+            _exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::fprintf(stderr, "%s failed (status %d)\n", command[0], status);
+            return 1;
+        }
+        double ms = -1;
+        if (FILE* f = probe ? std::fopen(outPath, "r") : nullptr) {
+            long long t = 0;
+            if (std::fscanf(f, "%lld", &t) == 1) ms = (t - start) / 1e6;
+            std::fclose(f);
+        }
+        std::printf("run %d first_frame_ms %.3f maxrss_kib %ld\n", run, ms, usage.ru_maxrss);
+        if (ms >= 0) firstFrame.push_back(ms);
+        rss.push_back(static_cast<double>(usage.ru_maxrss));
+    }
+    std::remove(outPath);
+    std::printf("median first_frame_ms %.3f maxrss_kib %.0f\n", Median(firstFrame), Median(rss));
+    return 0;
+}

@@ -1,0 +1,30 @@
+#!/bin/sh
+# The built game in a real window at a fixed scale: caption, size, the logo
+# pixel for pixel, and Escape quits cleanly writing the settings.
+# Usage: logo_and_quit.sh GAME_DIR
+set -u
+here=$(dirname "$0")
+. "$here/lib.sh"
+need_tools
+game=$1
+tmp=$(mktemp -d)
+trap cleanup EXIT
+
+mkdir -p "$tmp/game/save" "$tmp/game/replay/0"
+cp -r "$game/tavikoro" "$game/image" "$game/sound" "$tmp/game/"
+convert "$game/image/a_logo.bmp" -scale 200% "$tmp/logo.png"
+
+start_xvfb 1280x1024
+cd "$tmp/game" || exit 1
+SDL12COMPAT_WINDOW_SCALING=2 SDL_AUDIODRIVER=dummy env -u SDL12COMPAT_SCALE_METHOD ./tavikoro >"$tmp/game.log" 2>&1 &
+game_pid=$!
+win=$(find_window "$game_pid")
+[ -n "$win" ] || fail "no window appeared: $(cat "$tmp/game.log")"
+
+[ "$(window_size "$win")" = 640x480 ] || fail "window is $(window_size "$win"), expected 640x480"
+expect_caption "$win"
+expect_picture "$win" "$tmp/logo.png"
+
+quit_game "$win"
+expect_config save/config
+echo "window, logo and quit: ok"
