@@ -14,66 +14,57 @@ const long double kUnitsPerRadian = 32768.0L / kPi;
 
 // Signed distance between two angles in 65536-per-turn units, taken the short
 // way round the circle.
-long double angleDiff(long double a, long double b)
-{
+long double angleDiff(long double a, long double b) {
     long double d = std::fmod(a - b, 65536.0L);
-    if (d >= 32768.0L)
-        d -= 65536.0L;
-    if (d < -32768.0L)
-        d += 65536.0L;
+    if (d >= 32768.0L) d -= 65536.0L;
+    if (d < -32768.0L) d += 65536.0L;
     return d;
 }
 
 }  // namespace
 
-TEST(AtanTable, MatchesFormulaAndTailIsZero)
-{
+TEST(AtanTable, MatchesFormulaAndTailIsZero) {
     for (int i = 0; i <= 1024; ++i) {
         // The nudge keeps atan(1) from flooring to 8191 on rounding error;
         // no other entry sits within 1e-6 of an integer.
         const long double v = std::atan(i / 1024.0L) * kUnitsPerRadian;
         EXPECT_EQ(AtanTable[i], static_cast<uint16_t>(std::floor(v + 1e-7L))) << "entry " << i;
     }
-    for (int i = 1025; i < 1040; ++i)
-        EXPECT_EQ(AtanTable[i], 0) << "entry " << i;
+    for (int i = 1025; i < 1040; ++i) EXPECT_EQ(AtanTable[i], 0) << "entry " << i;
 }
 
-TEST(FuncTan2, KnownDirections)
-{
-    struct Case { int x, y, expected; };
-    const Case cases[] = {
-        {0, 1, 0},        {1, 0, 16384},     {-1, 0, -16384},  {0, -1, -32768},
-        {1, 1, 8192},     {-1, -1, -24576},  {1, 2, 4836},     {2, 1, 11548},
-        {3, 4, 6711},     {100, 1, 16283},   {1, 100, 101},    {0, 0, -32768},
-        {-1, 1, -8192},   {1, -1, 24576},    {-3, 4, -6711},   {3, -4, 26057},
+TEST(FuncTan2, KnownDirections) {
+    struct Case {
+        int x, y, expected;
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(funcTan2(c.x, c.y), c.expected) << "funcTan2(" << c.x << ", " << c.y << ")";
-}
-
-TEST(MOTatan, QuadrantsAndZeroAsNonNegative)
-{
-    struct Case { int a, b, expected; };
     const Case cases[] = {
-        {255, -1000, 0},      {-255, 1000, -32768},  {0, 0, -32768},
-        {256, 0, 16384},      {-256, 0, -16384},     {256, 256, 24576},
-        {256, -256, 8192},    {-256, 256, -24576},   {-256, -256, -8192},
-        {512, -256, 11548},   {-512, 256, -21220},
+        {0, 1, 0},      {1, 0, 16384},  {-1, 0, -16384}, {0, -1, -32768}, {1, 1, 8192},  {-1, -1, -24576},
+        {1, 2, 4836},   {2, 1, 11548},  {3, 4, 6711},    {100, 1, 16283}, {1, 100, 101}, {0, 0, -32768},
+        {-1, 1, -8192}, {1, -1, 24576}, {-3, 4, -6711},  {3, -4, 26057},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(MOTatan(c.a, c.b), c.expected) << "MOTatan(" << c.a << ", " << c.b << ")";
+    for (const Case& c : cases) EXPECT_EQ(funcTan2(c.x, c.y), c.expected) << "funcTan2(" << c.x << ", " << c.y << ")";
 }
 
-TEST(FuncTan2, StaysWithinOneTableStepOfTrueAngle)
-{
+TEST(MOTatan, QuadrantsAndZeroAsNonNegative) {
+    struct Case {
+        int a, b, expected;
+    };
+    const Case cases[] = {
+        {255, -1000, 0},     {-255, 1000, -32768}, {0, 0, -32768},      {256, 0, 16384},
+        {-256, 0, -16384},   {256, 256, 24576},    {256, -256, 8192},   {-256, 256, -24576},
+        {-256, -256, -8192}, {512, -256, 11548},   {-512, 256, -21220},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MOTatan(c.a, c.b), c.expected) << "MOTatan(" << c.a << ", " << c.b << ")";
+}
+
+TEST(FuncTan2, StaysWithinOneTableStepOfTrueAngle) {
     // The index is floor(1024 * ratio), costing at most one index step of
     // slope (32768 / pi / 1024 units at ratio 0), and the entry itself is
     // floored, costing under one more unit.
     const long double bound = 1.0L + kUnitsPerRadian / 1024.0L;
 
     std::vector<int> values;
-    for (int v = -300; v <= 300; ++v)
-        values.push_back(v);
+    for (int v = -300; v <= 300; ++v) values.push_back(v);
     for (int v : {1000, 4095, 65535, 99991, (1 << 20) - 1, 1 << 20, (1 << 21) - 1, 1 << 24, INT_MAX}) {
         values.push_back(v);
         values.push_back(-v);
@@ -83,13 +74,12 @@ TEST(FuncTan2, StaysWithinOneTableStepOfTrueAngle)
     long double worst = 0;
     for (int x : values) {
         for (int y : values) {
-            if (x == 0 && y == 0)
-                continue;
+            if (x == 0 && y == 0) continue;
             const int got = funcTan2(x, y);
-            const long double want = std::atan2(static_cast<long double>(x), static_cast<long double>(y)) * kUnitsPerRadian;
+            const long double want =
+                std::atan2(static_cast<long double>(x), static_cast<long double>(y)) * kUnitsPerRadian;
             const long double err = std::fabs(angleDiff(got, want));
-            if (err > worst)
-                worst = err;
+            if (err > worst) worst = err;
             ASSERT_LE(err, bound) << "funcTan2(" << x << ", " << y << ") = " << got << ", true " << want;
             // Aiming left must mirror aiming right.
             if (x != INT_MIN) {
@@ -100,10 +90,10 @@ TEST(FuncTan2, StaysWithinOneTableStepOfTrueAngle)
     std::printf("worst error %.4Lf units (bound %.4Lf)\n", worst, bound);
 }
 
-TEST(MOTatan, OutOfRangeInputsStayDefinedAndSensible)
-{
-    const std::vector<int> values = {INT_MIN, INT_MIN + 1, -(1 << 29), -(1 << 29) + 1, -70000, -511, -300, -256,
-                                     -255, -1, 0, 1, 255, 256, 300, 511, 70000, (1 << 29) - 1, 1 << 29, INT_MAX};
+TEST(MOTatan, OutOfRangeInputsStayDefinedAndSensible) {
+    const std::vector<int> values = {
+        INT_MIN, INT_MIN + 1, -(1 << 29), -(1 << 29) + 1, -70000,        -511,    -300,   -256, -255, -1, 0, 1, 255,
+        256,     300,         511,        70000,          (1 << 29) - 1, 1 << 29, INT_MAX};
     for (int a : values) {
         for (int b : values) {
             const int m = MOTatan(a, b);
@@ -117,13 +107,14 @@ TEST(MOTatan, OutOfRangeInputsStayDefinedAndSensible)
 
     // Diagonals that used to index past the table end must still read as
     // 45 degrees, whatever the size of the values.
-    struct Case { int a, b, expected; };
-    const Case cases[] = {
-        {511, -511, 8192},       {INT_MAX, -INT_MAX, 8192}, {INT_MIN, INT_MIN, -8192},
-        {INT_MIN, 0, -16384},    {300, -1, 16384 - 40},     {INT_MAX, INT_MAX, 24576},
+    struct Case {
+        int a, b, expected;
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(MOTatan(c.a, c.b), c.expected) << "MOTatan(" << c.a << ", " << c.b << ")";
+    const Case cases[] = {
+        {511, -511, 8192},    {INT_MAX, -INT_MAX, 8192}, {INT_MIN, INT_MIN, -8192},
+        {INT_MIN, 0, -16384}, {300, -1, 16384 - 40},     {INT_MAX, INT_MAX, 24576},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MOTatan(c.a, c.b), c.expected) << "MOTatan(" << c.a << ", " << c.b << ")";
 
     EXPECT_EQ(funcTan2(INT_MAX, INT_MAX), 8192);
     EXPECT_EQ(funcTan2(INT_MIN, 0), -16384);
