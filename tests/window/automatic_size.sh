@@ -10,8 +10,7 @@ game=$1
 tmp=$(mktemp -d)
 trap cleanup EXIT
 
-mkdir -p "$tmp/game/save" "$tmp/game/replay/0"
-cp -r "$game/tavikoro" "$game/image" "$game/sound" "$tmp/game/"
+copy_game "$game"
 cd "$tmp/game" || exit 1
 
 # desktop, what the player set ("-" for nothing), expected window

@@ -26,6 +26,12 @@ cleanup() {
     rm -rf "$tmp"
 }
 
+# A private copy of the built game folder $1 in $tmp/game, with empty saves.
+copy_game() {
+    mkdir -p "$tmp/game/save" "$tmp/game/replay/0"
+    cp -r "$1/tavikoro" "$1/image" "$1/sound" "$tmp/game/"
+}
+
 # Starts Xvfb with one screen of size $1 (WxH) on a display it picks itself,
 # so tests can run in parallel; sets DISPLAY.
 start_xvfb() {

@@ -10,8 +10,7 @@ game=$1
 tmp=$(mktemp -d)
 trap cleanup EXIT
 
-mkdir -p "$tmp/game/save" "$tmp/game/replay/0"
-cp -r "$game/tavikoro" "$game/image" "$game/sound" "$tmp/game/"
+copy_game "$game"
 convert "$game/image/a_logo.bmp" -scale 200% "$tmp/logo.png"
 
 start_xvfb 1280x1024
