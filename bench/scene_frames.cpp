@@ -6,11 +6,12 @@
 
 #include <cstring>
 #include <filesystem>
-#include <string>
+#include <memory>
 
 #include "act/act.h"
 #include "act/act_internal.h"
 #include "app/app.h"
+#include "harness/harness.h"
 #include "platform/frame.h"
 #include "platform/records.h"
 #include "platform/seams.h"
@@ -24,7 +25,7 @@ namespace fs = std::filesystem;
 namespace bench {
 namespace {
 
-std::string g_dir;
+std::unique_ptr<harness::GameDir> g_dir;
 SDL_Surface* g_floorPicture;
 
 uint32_t FrozenTicks() { return 0; }
@@ -156,14 +157,8 @@ const SceneFrame* FindScene(const char* name) {
 void StartGame() {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    std::string pattern = (fs::temp_directory_path() / "tavikoro-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    g_dir = pattern;
-    fs::copy(fs::path(GAME_DIR) / "image", fs::path(g_dir) / "image", fs::copy_options::recursive);
-    fs::copy(fs::path(GAME_DIR) / "sound", fs::path(g_dir) / "sound", fs::copy_options::recursive);
-    fs::create_directories(fs::path(g_dir) / "save");
-    fs::create_directories(fs::path(g_dir) / "replay" / "0");
-    fs::current_path(g_dir);
+    g_dir = std::make_unique<harness::GameDir>();
+    fs::current_path(g_dir->path);
 
     // What SDL_main does before the scene manager takes over.
     if (SDL_Init(SDL_INIT_VIDEO) < 0) std::abort();
@@ -183,9 +178,8 @@ void StopGame() {
     g_floorPicture = nullptr;
     ResetSeams();
     ExitProgram();
-    std::error_code ignored;
     fs::current_path(fs::temp_directory_path());
-    fs::remove_all(g_dir, ignored);
+    g_dir.reset();
 }
 
 }  // namespace bench
