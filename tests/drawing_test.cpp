@@ -86,16 +86,15 @@ TEST_F(Drawing, GlyphsSitExactlyInTheirCells) {
 }
 
 TEST_F(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
-    // A picture whose own palette is the test palette: index 0 is magenta, so
-    // those pixels are skipped; any other index is drawn.
-    harness::MakeBmp("keyed.bmp", 4, 1, [](int x, int) { return x % 2 ? 0 : 50; });
+    // The picture's palette is the display's moved by five: its entry 0 is
+    // the display's entry 5, so its pixels of index 5 are the see-through ones.
+    harness::MakeBmp("keyed.bmp", 3, 1, [](int x, int) { return x == 0 ? 0 : x == 1 ? 5 : 50; }, 5);
     ASSERT_EQ(LoadBitmap("keyed.bmp", 4, 1), 0);
     ASSERT_EQ(LoadBitmap("keyed.bmp", 5, 0), 0);
     Blt(4, 0, 0);
     Blt(5, 0, 1);
-    EXPECT_EQ(ScreenPixel(0, 0), 50);
-    EXPECT_EQ(ScreenPixel(1, 0), 1) << "keyed pixel left the black screen";
-    EXPECT_EQ(ScreenPixel(1, 1), 0) << "unkeyed picture draws index 0";
+    EXPECT_EQ((std::vector<int>{ScreenPixel(0, 0), ScreenPixel(1, 0), ScreenPixel(2, 0)}), (std::vector<int>{5, 1, 55}));
+    EXPECT_EQ((std::vector<int>{ScreenPixel(0, 1), ScreenPixel(1, 1), ScreenPixel(2, 1)}), (std::vector<int>{5, 10, 55}));
 }
 
 TEST_F(Drawing, BlitsClipAtTheEdgesAndAcceptNegativePositions) {

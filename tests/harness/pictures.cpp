@@ -19,18 +19,19 @@ void TestColor(int index, uint8_t rgb[3]) {
     rgb[2] = static_cast<uint8_t>((v * 7) % 200);
 }
 
-static void FillPalette(SDL_Color colors[256]) {
+static void FillPalette(SDL_Color colors[256], int shift = 0) {
     for (int i = 0; i < 256; i++) {
         uint8_t rgb[3];
-        TestColor(i, rgb);
+        TestColor((i + shift) % 256, rgb);
         colors[i] = SDL_Color{rgb[0], rgb[1], rgb[2], 0};
     }
 }
 
-void MakeBmp(const std::string& path, int width, int height, const std::function<int(int x, int y)>& pixel) {
+void MakeBmp(const std::string& path, int width, int height, const std::function<int(int x, int y)>& pixel,
+             int shift) {
     SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 8, 0, 0, 0, 0);
     SDL_Color colors[256];
-    FillPalette(colors);
+    FillPalette(colors, shift);
     SDL_SetColors(s, colors, 0, 256);
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++) static_cast<uint8_t*>(s->pixels)[y * s->pitch + x] = pixel(x, y);
