@@ -111,6 +111,7 @@ TEST(Game, EveryRuleOfOneVariedGame) {
     };
     Result r = RunGame(dir, s);
     ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(std::count(r.sleeps.begin(), r.sleeps.end(), 16u), r.frames - 1) << "each frame but the first waits";
 
     // Two start frames, then exactly 3600 play frames; the start state reads no chop.
     for (int f : {Act(1), Act(2)}) EXPECT_EQ(snaps[f][1 + time_left], kPlayFrames);

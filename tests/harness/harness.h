@@ -44,7 +44,6 @@ struct Script {
     std::function<void(int frame)> onPresent;  // the frame is in g_screen
     std::vector<std::string> args;             // command-line arguments after the program name
     int maxFrames = 20000;                     // then Escape is held and the run counts as timed out
-    uint32_t workMs = 0;                       // virtual time each frame's work takes
 
     Script& Push(int frame, int key);  // a tap that the keys step of `frame` sees as a push
     Script& Hold(int from, int to, int key);

@@ -6,9 +6,6 @@
 
 namespace harness {
 
-// A test palette: entry 0 magenta, 1 black, every entry a different colour.
-void TestColor(int index, uint8_t rgb[3]);
-
 // Writes an 8-bit BMP whose palette entry i is test colour i + shift;
 // pixel(x, y) gives each index.
 void MakeBmp(const std::string& path, int width, int height, const std::function<int(int x, int y)>& pixel,
