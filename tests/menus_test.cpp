@@ -68,11 +68,12 @@ TEST(System, EveryWayOutEndsInOrderAndSavesTheSettings) {
         std::vector<std::pair<int, int>> pushes;
         int closeAt;  // frame whose wait sends a window close, or 0
         int frames, lastExit;
+        bool full;  // any argument asks for full screen
     };
     const Case cases[] = {
-        {"Escape in the logo", {{10, SDLK_ESCAPE}}, 0, 9, 0},
-        {"window closed", {}, 20, 21, 0},
-        {"QUIT in the title", {{3, SDLK_z}, {Title(2), SDLK_LEFT}, {Title(4), SDLK_z}}, 0, Title(4), 10},
+        {"Escape in the logo", {{10, SDLK_ESCAPE}}, 0, 9, 0, false},
+        {"window closed", {}, 20, 21, 0, true},
+        {"QUIT in the title", {{3, SDLK_z}, {Title(2), SDLK_LEFT}, {Title(4), SDLK_z}}, 0, Title(4), 10, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
@@ -80,19 +81,24 @@ TEST(System, EveryWayOutEndsInOrderAndSavesTheSettings) {
         WriteBytes(dir.File("save/work.sav"), {1, 2, 3});
         Script s;
         for (auto [frame, key] : c.pushes) s.Push(frame, key);
+        if (c.full) s.args = {"full"};
         s.onFrame = [&](int frame) {
             SDL_Event quit{};
             quit.type = SDL_QUIT;
             if (frame == c.closeAt) SDL_PushEvent(&quit);
+            SetPad(0, 0, frame == 2 || frame == 4 ? std::vector<int>{6} : std::vector<int>(frame == 6, 7));
         };
+        bool full = !c.full;
+        s.onPresent = [&](int) { full = (g_screen->flags & SDL_FULLSCREEN) != 0; };
         Result r = RunGame(dir, s);
+        ClearPad();
         std::vector<int32_t> config = ReadRecord(dir.File("save/config"));
         ASSERT_EQ(config.size(), 1024u);
-        // Every frame counts as play time; the work files stay as they were.
-        EXPECT_EQ((std::vector<long>{r.exitCode, r.frames, config[GF_PLAY_FRAMES], config[GF_LAST_EXIT],
-                                     config[GF_CONTINUE_STAGE], config[GF_STAGE_BEST + 1],
+        // Every frame counts as play time; the joystick's volume buttons are kept; the work files stay.
+        EXPECT_EQ((std::vector<long>{r.exitCode, r.frames, full, config[GF_PLAY_FRAMES], config[GF_LAST_EXIT],
+                                     config[GF_CONTINUE_STAGE], config[GF_STAGE_BEST + 1], config[GF_VOLUME],
                                      FileSize(dir.File("save/work.sav")), FileSize(dir.File("save/item_wk.sav"))}),
-                  (std::vector<long>{0, c.frames, c.frames, c.lastExit, -1, 99, 3, -1}));
+                  (std::vector<long>{0, c.frames, c.full, c.frames, c.lastExit, -1, 99, 118, 3, -1}));
     }
 }
 
@@ -185,25 +191,6 @@ TEST(StageSelect, OkCancelOrBothReturnToTheTitleWhereTheMusicPlays) {
         EXPECT_EQ(std::vector<int>(seen.begin() + 2, seen.end()),
                   (std::vector<int>{L, T, T + M, T + M, T + M, S + M, S, S, S, S, S, T, T + M, T + M, T + M, T + M, T + M}));
     }
-}
-
-TEST(System, JoystickVolumeAndFullScreenArgument) {
-    GameDir dir;
-    Script s;
-    s.args = {"full"};
-    s.onFrame = [](int frame) {  // down twice, up once
-        SetPad(0, 0, frame == 10 || frame == 14 ? std::vector<int>{6} : std::vector<int>(frame == 20, 7));
-    };
-    bool fullscreen = false;
-    s.onPresent = [&](int) { fullscreen = (g_screen->flags & SDL_FULLSCREEN) != 0; };
-    s.Push(30, SDLK_ESCAPE);
-    RunGame(dir, s);
-    ClearPad();
-    EXPECT_TRUE(fullscreen);
-    EXPECT_EQ(ReadRecord(dir.File("save/config"))[GF_VOLUME], 118);
-    s.args.clear();
-    RunGame(dir, s);
-    EXPECT_FALSE(fullscreen);
 }
 
 // The share of a picture's pixels that the screen shows in place.

@@ -219,16 +219,11 @@ TEST_F(Drawing, NumbersAreZeroPaddedFieldsOfTheirLowestDigits) {
 }
 
 TEST_F(Drawing, BlitsClipAndEmptySlotsDrawNothing) {
-    BltNumericImage(9, 1, 20, 30, kFont, 0, 0, 10, 8);
-    EXPECT_EQ((std::vector<int>{ScreenPixel(20, 30), ScreenPixel(28, 37), ScreenPixel(29, 30), ScreenPixel(20, 38)}),
-              (std::vector<int>{19, 19, 1, 1}));  // the see-through column shows the black behind
     ASSERT_EQ(LoadBitmap(dir.File("block.bmp").c_str(), 6, 1), 0);
     EXPECT_EQ(Blt(6, -4, -4), 0);
-    Blt(6, 316, 236);
-    BltRect(6, 100, 100, 2, 2, 3, 2);  // destination first, then the source corner
-    EXPECT_EQ((std::vector<int>{ScreenPixel(3, 3), ScreenPixel(4, 4), ScreenPixel(319, 239), ScreenPixel(102, 101),
-                                ScreenPixel(103, 101), ScreenPixel(100, 102)}),
-              (std::vector<int>{77, 1, 77, 77, 1, 1}));
+    BltRect(6, 316, 236, 2, 2, 5, 3);  // destination first, then the source corner
+    EXPECT_EQ((std::vector<int>{ScreenPixel(3, 3), ScreenPixel(4, 4), ScreenPixel(319, 238), ScreenPixel(319, 239)}),
+              (std::vector<int>{77, 1, 77, 1}));
     EXPECT_EQ(LoadBitmap("missing.bmp", 6, 1), -1);
     EXPECT_EQ(bitmap[6], nullptr) << "the old picture is gone";
     ClearSecondary();
@@ -320,22 +315,6 @@ TEST_F(Bank, MusicSlotsVolumeAndAMissingEffectThatSilencesAll) {
     soundPlayBgm(1);
     EXPECT_EQ(Channels(), std::vector<int>(kEffectChannels, -1));
     EXPECT_EQ(Mix_PlayingMusic(), 0);
-}
-
-TEST_F(Bank, ABankThatCannotOpenStaysSilentAndSafe) {
-    soundRelease();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    soundInitBuffer();
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    EXPECT_EQ(sound_use, 0);
-    Load();
-    soundPlayBgm(1);
-    soundPlaySe(3);
-    Set_Volume(77);
-    soundStopBgm(1);
-    soundStopSeAll();
-    EXPECT_EQ(Channels(), std::vector<int>(kEffectChannels, -1));
 }
 
 }  // namespace

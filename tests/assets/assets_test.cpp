@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -90,13 +89,6 @@ TEST(Pictures, SpritesGlyphsAndReadoutsAreWhereTheGameLooks) {
         EXPECT_GT(sheet.in(sprites[i]).size(), 2u) << i << " looks empty";
         EXPECT_TRUE(i % 2 || i == 8 || !sheet.same(sprites[i], sprites[i + 1])) << i << " looks like its pair";
     }
-    int strays = 0;
-    for (int y = 0; y < sheet.s->h; ++y)
-        for (int x = 0; x < sheet.s->w; ++x)
-            strays += sheet.at(x, y) != 0 && std::none_of(std::begin(sprites), std::end(sprites), [&](const Rect& r) {
-                          return x >= r.x && y >= r.y && x < r.x + r.w && y < r.y + r.h;
-                      });
-    EXPECT_EQ(strays, 0);
     for (int d = 0; d < 10; ++d) {
         std::set<int> shades;  // a dark outline and a bright face
         for (int v : font.in({10 * d, 0, 10, 8})) shades.insert(v ? font.luma(v) / 60 : -1);
@@ -117,18 +109,6 @@ TEST(Pictures, SpritesGlyphsAndReadoutsAreWhereTheGameLooks) {
     }
     const std::set<int> field = clear.in({190, 70, 80, 8});
     EXPECT_TRUE(field.size() == 1u && clear.luma(*field.begin()) < 60);
-}
-
-TEST(Pictures, IconsArePngsOfTheirSize) {
-    for (int size : {64, 128}) {
-        std::ifstream in(std::string(ICON_DIR) + (size == 64 ? "/tavikoro.png" : "/tavikoro-128.png"), std::ios::binary);
-        std::vector<unsigned char> b(std::istreambuf_iterator<char>(in), {});
-        ASSERT_GT(b.size(), 33u);
-        EXPECT_EQ(std::string(b.begin() + 1, b.begin() + 4) + std::string(b.begin() + 12, b.begin() + 16) +
-                      std::string(b.end() - 8, b.end() - 4),
-                  "PNGIHDRIEND");
-        EXPECT_EQ((std::vector<int>{b[18] << 8 | b[19], b[22] << 8 | b[23]}), (std::vector<int>{size, size}));
-    }
 }
 
 struct Heard {
