@@ -28,7 +28,7 @@ namespace {
 std::unique_ptr<harness::GameDir> g_dir;
 SDL_Surface* g_floorPicture;
 
-uint32_t FrozenTicks() { return 0; }
+uint32_t FrozenClock() { return 0; }
 void NoSleep(uint32_t) {}
 
 // The tail of every frame, as the scene loops run it.
@@ -168,8 +168,8 @@ void StartGame() {
     SetGscreenPalette(1);
     FunctionInit();
     main_init();
-    g_seams.ticks = FrozenTicks;
-    g_seams.delay = NoSleep;
+    g_seams.clockUs = FrozenClock;
+    g_seams.sleepUs = NoSleep;
 }
 
 void StopGame() {

@@ -16,17 +16,17 @@ namespace {
 
 uint32_t g_now;
 std::vector<uint32_t> g_sleeps;
-uint32_t FakeTicks() { return g_now; }
-void FakeDelay(uint32_t ms) {
-    g_sleeps.push_back(ms);
-    g_now += ms;
+uint32_t FakeTicks() { return g_now * 1000u; }
+void FakeDelay(uint32_t us) {
+    g_sleeps.push_back(us / 1000);
+    g_now += us / 1000;
 }
 
 struct Frame : ::testing::Test {
     void SetUp() override {
         harness::OpenScreen();
-        g_seams.ticks = FakeTicks;
-        g_seams.delay = FakeDelay;
+        g_seams.clockUs = FakeTicks;
+        g_seams.sleepUs = FakeDelay;
         g_sleeps.clear();
         ResetGameFlag();
         InitFrameTimer();
@@ -57,11 +57,11 @@ TEST_F(Frame, WaitSleepsOutTheRestOfSixteenMilliseconds) {
     };
     for (const Case& c : cases) {
         g_sleeps.clear();
-        prvTickCount = c.previous;
+        prvTickCount = c.previous * 1000u;
         g_now = c.now;
         FPSWait();
         EXPECT_EQ(g_sleeps, c.sleeps) << c.previous << " -> " << c.now;
-        EXPECT_EQ(prvTickCount, g_now) << "the next frame counts from after the sleep";
+        EXPECT_EQ(prvTickCount, g_now * 1000u) << "the next frame counts from after the sleep";
     }
 }
 

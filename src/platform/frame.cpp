@@ -72,11 +72,12 @@ static void StepVolume(int delta) {
 void FPSWait() {
     g_eventTaken = SDL_PollEvent(&event) == 1;
     if (g_seams.polled) g_seams.polled();
-    // Unsigned difference: correct across the 49-day wrap of the tick count,
-    // and a clock that seems to run backwards never causes a long sleep.
-    uint32_t elapsed = g_seams.ticks() - prvTickCount;
-    if (elapsed < kFrameMs) g_seams.delay(kFrameMs - elapsed);
-    prvTickCount = g_seams.ticks();
+    // Microseconds: whole milliseconds made the periods alternate around 16 ms.
+    // Unsigned difference: correct across the clock's wrap, and a clock that
+    // seems to run backwards never causes a long sleep.
+    uint32_t elapsed = g_seams.clockUs() - prvTickCount;
+    if (elapsed < kFrameUs) g_seams.sleepUs(kFrameUs - elapsed);
+    prvTickCount = g_seams.clockUs();
     AdvancePlayTime();
 }
 
