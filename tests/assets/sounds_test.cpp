@@ -71,8 +71,9 @@ TEST_P(Effect, PlaysPromptlyAtEvenLoudnessWithoutClipping) {
     if (v >= 328 && firstAudible == samples) firstAudible = i;  // -40 dBFS
   }
   double peakDb = 20.0 * std::log10(peak / 32768.0);
-  EXPECT_GE(peakDb, -4.0);
-  EXPECT_LE(peakDb, -2.0);
+  // Levelled by loudness (soundcheck measures that), under one ceiling.
+  EXPECT_GE(peakDb, -24.0);
+  EXPECT_LE(peakDb, -9.5);
   EXPECT_EQ(clipped, 0);
   // A reaction game cannot afford dead air before the sound.
   EXPECT_LE(double(firstAudible / 2) / 44100.0, 0.005);
@@ -155,8 +156,8 @@ TEST_P(Music, LoadsDecodesAndLoopsCleanly) {
   for (const auto& channel : d.pcm) {
     float peak = 0.0f;
     for (float v : channel) peak = std::max(peak, std::fabs(v));
-    EXPECT_LT(peak, 0.99f) << "clips";
-    EXPECT_GT(peak, 0.5f) << "too quiet";
+    EXPECT_LT(peak, 0.25f) << "leaves no room for the effects";
+    EXPECT_GT(peak, 0.1f) << "too quiet";
     if (c.loops) {
       EXPECT_TRUE(seamIsSmooth(channel));
     }
