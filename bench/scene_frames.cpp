@@ -57,6 +57,7 @@ void FloorFrame() {
     SDL_FillRect(g_screen, &all, 0);
     SDL_Rect origin = {0, 0, 0, 0};
     SDL_BlitSurface(g_floorPicture, nullptr, g_screen, &origin);
+    SDL_Flip(g_screen);  // every frame must be shown
 }
 
 // The present alone: what SDL_Flip costs on the dummy driver, whatever is drawn.
