@@ -36,6 +36,7 @@ var Module = {
     show('ready', 'Click or press a key to play');
     window.addEventListener('keydown', start);
     message.addEventListener('click', start);
+    requestAnimationFrame(watchGamepads);
   },
   onGameEnded: function() {
     Module.recordsStored().then(function() { show('ended', 'The game has ended.'); });
@@ -45,9 +46,25 @@ var Module = {
   }
 };
 
+// A gamepad's button starts the game as well: browsers show a gamepad to a
+// page only once one of its buttons has been pressed there.
+function watchGamepads() {
+  if (document.body.dataset.state != 'ready') return;
+  var pads = navigator.getGamepads ? Array.from(navigator.getGamepads()) : [];
+  if (pads.some(function(pad) { return pad && pad.buttons.some(function(b) { return b.pressed; }); })) start();
+  else requestAnimationFrame(watchGamepads);
+}
+
+// A button is no gesture that lets sound start: the next key or click does.
+function resumeSound() {
+  if (Module.audioContext && Module.audioContext.state == 'suspended') Module.audioContext.resume();
+}
+window.addEventListener('keydown', resumeSound);
+window.addEventListener('click', resumeSound);
+
 function start(event) {
   if (document.body.dataset.state != 'ready') return;
-  event.preventDefault();
+  if (event) event.preventDefault();
   window.removeEventListener('keydown', start);
   message.removeEventListener('click', start);
   var AudioContext = window.AudioContext || window.webkitAudioContext;

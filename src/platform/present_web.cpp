@@ -54,5 +54,9 @@ void halt() {
     for (int y = 0; y < kScreenHeight; y++)
         for (int x = 0; x < kScreenWidth; x++) g_rgba[y * kScreenWidth + x] = colors[pixels[y * g_screen->pitch + x]];
     ShowFrame(g_rgba, kScreenWidth, kScreenHeight);
+    // The page draws and takes keys only while the game sleeps. A frame
+    // that has already taken its 16 ms gets no sleep in FPSWait, so it
+    // lets the page have its turn here.
+    if (g_seams.ticks() - prvTickCount >= kFrameMs) emscripten_sleep(0);
     if (g_seams.presented) g_seams.presented();
 }

@@ -1,8 +1,9 @@
 // The web build played in Debian's chromium, served from 127.0.0.1: the logo
 // through the palette at the page's scale, the title menu, stage select, a
 // scoring chop, records kept across a reload, and a console without errors.
-// Usage: node --test tests/web/browser_test.js  (TAVIKORO_WEB_BUILD, default
-// build-web, names the web build folder)
+// Usage: node --test tests/web/browser_test.js; TAVIKORO_WEB_BUILD names the
+// web build folder (default build-web), WEB_SCREENSHOT a PNG file for a
+// picture of the page just after the chop.
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
@@ -223,6 +224,7 @@ test('the game in chromium', async (t) => {
     assert.match(score, /^\d{9}$/);
     assert.ok(Number(score) > 0 && Number(score) <= 1000, `score ${score}`);
     t.diagnostic(`score after one chop: ${score}`);
+    if (process.env.WEB_SCREENSHOT) await page.screenshot({ path: process.env.WEB_SCREENSHOT });
     // Title and game music; the menu cursor's move, the signal, the chop (a
     // fast one sounds different).
     const samples = (effect) => (fs.statSync(path.join(images, '../sound/se', effect)).size - 44) / 2;
@@ -242,6 +244,26 @@ test('the game in chromium', async (t) => {
     await quit();
     assert.strictEqual(await storedPlayTime(), first + (await frames()));
     assert.ok((await frames()) >= second);
+  });
+
+  await t.test('a gamepad button starts the game and skips the logo', async () => {
+    await page.evaluateOnNewDocument(() => {
+      const pad = { id: 'test pad', index: 0, connected: true, axes: [0, 0], buttons: [] };
+      for (let b = 0; b < 10; b++) pad.buttons.push({ pressed: false, value: 0 });
+      window.pressButton = (down) => (pad.buttons[0] = { pressed: down, value: down ? 1 : 0 });
+      navigator.getGamepads = () => [pad];
+    });
+    await page.reload();
+    await page.waitForFunction(() => document.body.dataset.state === 'ready');
+    // Still held when the game samples it first: a push, as it would be at
+    // a native start.
+    for (const down of [true, false]) {
+      await page.evaluate((d) => pressButton(d), down);
+      await page.waitForFunction(() => document.body.dataset.state === 'playing');
+      await waitFrames(3);
+    }
+    assert.deepStrictEqual(await differences(title), newGame);
+    await quit();
   });
 
   await t.test('no error or warning in the console', () => {
