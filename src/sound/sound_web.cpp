@@ -106,4 +106,5 @@ void soundRelease() {
         music[i] = chunk[i] = false;
     }
     mixer_close();
+    sound_use = 0;
 }
