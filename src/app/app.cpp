@@ -86,7 +86,7 @@ int SDL_main(int argc, char* argv[]) {
     (void)argv;
     SetUpWindowScale();
     if (SDL_Init(SDL_INIT_VIDEO) < 0) return 1;
-    g_screen = OpenScreen(argc >= 2);
+    g_screen = OpenDisplay(argc >= 2);
     LoadBitmap("image/color.bmp", 1, 0);
     SetGscreenPalette(1);
     if (!g_screen) {

@@ -7,7 +7,7 @@ SDL_Surface* bitmap[kSurfaceSlots];
 
 static bool ValidSlot(int slot) { return slot >= 0 && slot < kSurfaceSlots; }
 
-SDL_Surface* OpenScreen(bool fullscreen) {
+SDL_Surface* OpenDisplay(bool fullscreen) {
     SDL_Surface* screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 8, fullscreen ? SDL_FULLSCREEN : 0);
     // A new screen's pixels are whatever was in memory, and setting the
     // palette shows them: clear them to entry 1, the shared palette's black.

@@ -161,7 +161,7 @@ int BlitToScreen(SDL_Surface* source, int srcX, int srcY, int width, int height,
 
 static bool ValidSlot(int slot) { return slot >= 0 && slot < kSurfaceSlots; }
 
-SDL_Surface* OpenScreen(bool) {
+SDL_Surface* OpenDisplay(bool) {
     Picture* screen = NewPicture(kScreenWidth, kScreenHeight);
     // Until the shared palette arrives: three bits of red, three of green,
     // two of blue.
