@@ -2,7 +2,21 @@
 // reports them from its own key codes.
 #pragma once
 
-enum KeyboardKey { KB_UP, KB_KP8, KB_LEFT, KB_KP4, KB_DOWN, KB_KP2, KB_RIGHT, KB_KP6, KB_Z, KB_C, KB_X, KB_ESCAPE, kKeyboardKeys };
+enum KeyboardKey {
+    KB_UP,
+    KB_KP8,
+    KB_LEFT,
+    KB_KP4,
+    KB_DOWN,
+    KB_KP2,
+    KB_RIGHT,
+    KB_KP6,
+    KB_Z,
+    KB_C,
+    KB_X,
+    KB_ESCAPE,
+    kKeyboardKeys
+};
 
 // Which of them are held now.
 void ReadKeyboard(bool held[kKeyboardKeys]);

@@ -166,8 +166,9 @@ SDL_Surface* OpenDisplay(bool) {
     // Until the shared palette arrives: three bits of red, three of green,
     // two of blue.
     for (int i = 0; i < 256; i++)
-        screen->colors[i] = SDL_Color{static_cast<Uint8>((i >> 5) * 255 / 7), static_cast<Uint8>((i >> 2 & 7) * 255 / 7),
-                                      static_cast<Uint8>((i & 3) * 255 / 3), 0};
+        screen->colors[i] =
+            SDL_Color{static_cast<Uint8>((i >> 5) * 255 / 7), static_cast<Uint8>((i >> 2 & 7) * 255 / 7),
+                      static_cast<Uint8>((i & 3) * 255 / 3), 0};
     std::memset(screen->surface.pixels, 1, kScreenWidth * kScreenHeight);
     return &screen->surface;
 }
