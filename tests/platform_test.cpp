@@ -21,16 +21,16 @@ using harness::ScreenPixel;
 
 namespace {
 
-uint32_t g_now;
-std::vector<uint32_t> g_sleeps;
+uint32_t g_now;                  // microseconds
+std::vector<uint32_t> g_sleeps;  // microseconds
 int g_axes[2], g_buttons[10];
 bool g_pad;
 
 struct Platform : ::testing::Test {
     void SetUp() override {
         harness::OpenScreen();
-        g_seams.ticks = [] { return g_now; };
-        g_seams.delay = [](uint32_t ms) { g_sleeps.push_back(ms), g_now += ms; };
+        g_seams.clockUs = [] { return g_now; };
+        g_seams.sleepUs = [](uint32_t us) { g_sleeps.push_back(us), g_now += us; };
         g_seams.pad = [](int axes[2], int buttons[10]) {
             std::copy(g_axes, g_axes + 2, axes);
             std::copy(g_buttons, g_buttons + 10, buttons);
@@ -67,18 +67,19 @@ struct Platform : ::testing::Test {
 using Frame = Platform;
 
 TEST_F(Frame, WaitSleepsOutTheRestOfSixteenMillisecondsAcrossTheWrap) {
-    // Frames whose work took some time, each counted from where the last one's
-    // wait ended: from the clock's start, and from shortly before its 49-day wrap.
+    // Frames whose work took some microseconds, each counted from where the last
+    // one's wait ended: from the clock's start, and from shortly before its wrap.
     const std::pair<int32_t, std::vector<uint32_t>> frames[] = {
-        {0, {16}}, {5, {11}}, {15, {1}}, {16, {}}, {200, {}}, {-1000, {}},  // a clock that ran backwards
+        {0, {16000}}, {5000, {11000}}, {15999, {1}}, {16000, {}}, {200000, {}},
+        {-1000000, {}},  // a clock that ran backwards
     };
-    for (uint32_t start : {0u, 0xFFFFFFE0u}) {
+    for (uint32_t start : {0u, 0xFFFF8000u}) {
         prvTickCount = start;
         for (const auto& [work, sleeps] : frames) {
             g_sleeps.clear();
             g_now = prvTickCount + work;
             FPSWait();
-            EXPECT_EQ(g_sleeps, sleeps) << "after " << work << " ms of work at " << g_now;
+            EXPECT_EQ(g_sleeps, sleeps) << "after " << work << " us of work at " << g_now;
             EXPECT_EQ(prvTickCount, g_now) << "the next frame counts from after the sleep";
         }
     }

@@ -6,7 +6,7 @@ packages="build-essential cmake pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-
 libvorbis-dev libgtest-dev"
 if [ "${1:-}" = "--tests" ]; then
     packages="$packages libbenchmark-dev clang libclang-rt-14-dev valgrind xvfb xdotool x11-utils x11-apps
-imagemagick emscripten chromium"
+imagemagick openbox sox libxtst-dev emscripten chromium"
 fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep -c "ok installed" || true)
 if [ "$installed" -lt "$(echo $packages | wc -w)" ]; then

@@ -59,6 +59,9 @@ void KeyInput() {
     if (keys[KB_C]) press[14] = 1;
     if (keys[KB_X]) press[15] = 1;
     if (keys[KB_ESCAPE]) press[kKeyQuit] = 1;
+    // Keyboard players get the volume buttons too; '+' is shift and '=' on many layouts.
+    if (keys[KB_EQUALS] || keys[KB_PLUS] || keys[KB_KP_PLUS]) press[kKeyVolumeUp] = 1;
+    if (keys[KB_MINUS] || keys[KB_KP_MINUS]) press[kKeyVolumeDown] = 1;
     for (int b = 0; b < 10; b++)
         if (buttons[b]) press[kButtonSlot[b]] = 1;
 

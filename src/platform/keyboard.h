@@ -15,6 +15,11 @@ enum KeyboardKey {
     KB_C,
     KB_X,
     KB_ESCAPE,
+    KB_EQUALS,
+    KB_PLUS,
+    KB_KP_PLUS,
+    KB_MINUS,
+    KB_KP_MINUS,
     kKeyboardKeys
 };
 

@@ -8,11 +8,13 @@
 static bool g_held[kKeyboardKeys];
 static bool g_listening;
 
-// In the order of KeyboardKey. The game's keys do nothing else on the page
-// (the arrows would scroll it).
+// In the order of KeyboardKey; a plus key apart from '=' and the keypad's
+// has no place of its own (null). The game's keys do nothing else on the
+// page (the arrows would scroll it).
 EM_JS(void, ListenToKeys, (bool* held, int count), {
     var codes = ['ArrowUp', 'Numpad8', 'ArrowLeft', 'Numpad4', 'ArrowDown', 'Numpad2',
-                 'ArrowRight', 'Numpad6', 'KeyZ', 'KeyC', 'KeyX', 'Escape'];
+                 'ArrowRight', 'Numpad6', 'KeyZ', 'KeyC', 'KeyX', 'Escape',
+                 'Equal', null, 'NumpadAdd', 'Minus', 'NumpadSubtract'];
     function listener(down) {
         return function(e) {
             var k = codes.indexOf(e.code);

@@ -57,6 +57,6 @@ void halt() {
     // The page draws and takes keys only while the game sleeps. A frame
     // that has already taken its 16 ms gets no sleep in FPSWait, so it
     // lets the page have its turn here.
-    if (g_seams.ticks() - prvTickCount >= kFrameMs) emscripten_sleep(0);
+    if (g_seams.clockUs() - prvTickCount >= kFrameUs) emscripten_sleep(0);
     if (g_seams.presented) g_seams.presented();
 }

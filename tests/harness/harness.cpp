@@ -34,9 +34,12 @@ struct Live {
     uint32_t now = 0;
 } g_live;
 
-uint32_t VirtualTicks() { return g_live.now; }
+// The game's clock counts microseconds; the virtual one moves in whole
+// milliseconds and wraps where a millisecond count would.
+uint32_t VirtualClockUs() { return g_live.now * 1000u; }
 
-void VirtualDelay(uint32_t ms) {
+void VirtualSleepUs(uint32_t us) {
+    uint32_t ms = (us + 999) / 1000;
     g_live.now += ms;
     g_live.result->sleeps.back() = ms;
 }
@@ -108,8 +111,8 @@ Result RunGame(const GameDir& dir, const Script& script) {
     fs::current_path(dir.path);
     ClearKeys();
     g_live = Live{&script, &result, 1000};
-    g_seams.ticks = VirtualTicks;
-    g_seams.delay = VirtualDelay;
+    g_seams.clockUs = VirtualClockUs;
+    g_seams.sleepUs = VirtualSleepUs;
     g_seams.pad = VirtualPad;
     g_seams.presented = OnPresented;
     g_seams.polled = OnPolled;
