@@ -124,8 +124,8 @@ test('the game in chromium', async (t) => {
     await waitFrames(3);
   };
   const differences = (expected) => page.evaluate((e) => differences(e), expected);
-  // The play time in save/config as IndexedDB holds it, in frames.
-  const storedPlayTime = () =>
+  // The play time (in frames) and the volume in save/config as IndexedDB holds it.
+  const storedRecord = () =>
     page.evaluate(
       () =>
         new Promise((resolve) => {
@@ -135,7 +135,7 @@ test('the game in chromium', async (t) => {
             get.onsuccess = () => {
               const v = new DataView(get.result.contents.buffer, get.result.contents.byteOffset);
               const [f, s, m, h] = [107, 108, 109, 110].map((i) => v.getInt32(i * 4, true));
-              resolve(((h * 60 + m) * 60 + s) * 60 + f);
+              resolve({ time: ((h * 60 + m) * 60 + s) * 60 + f, volume: v.getInt32(60 * 4, true) });
             };
           };
         })
@@ -241,15 +241,15 @@ test('the game in chromium', async (t) => {
     assert.deepStrictEqual(sounds.filter((s) => !s.loop).map((s) => s.samples), ['select.wav', 'oo.wav', chop].map(samples));
   });
 
-  await t.test('the play time survives a reload', async () => {
+  await t.test('play time and volume survive a reload', async () => {
     await quit();
-    const first = await storedPlayTime();
-    assert.ok(first > 0);
+    const first = await storedRecord();
+    assert.ok(first.time > 0);
     await page.reload();
     await startGame();
-    await waitFrames(30);
+    await tap('Minus');
     await quit();
-    assert.strictEqual(await storedPlayTime(), first + (await frames()));
+    assert.deepStrictEqual(await storedRecord(), { time: first.time + (await frames()), volume: first.volume - 10 });
   });
 
   await t.test('a gamepad button starts the game and skips the logo', async () => {
