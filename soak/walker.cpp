@@ -8,14 +8,14 @@
 #include "app/app.h"
 #include "harness/harness.h"
 #include "platform/surfaces.h"
+#include "scenes/title.h"
 
 namespace soak {
 
 namespace {
 
-// Picture slots that tell the scenes apart in the frames where g_scene
-// already names the next one: the title menu and the game's digits.
-constexpr int kTitleSlot = 5;
+// The title's picture slot tells the scenes apart in the frames where
+// g_scene already names the next one.
 
 const int kLogoNoise[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_c};
 // No Z, Left or Right: they would leave the title before the walker steers.

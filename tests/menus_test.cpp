@@ -229,7 +229,7 @@ TEST(Faults, MissingFilesOrNoAudioDeviceAndTheGamePlaysOn) {
         setenv("SDL_AUDIODRIVER", c.audio, 1);
         setenv("SDL_DISKAUDIOFILE", "/nonexistent/folder/audio.raw", 1);
         Script s;
-        s.NewGame().Push(Play(kSignal), SDLK_z).Push(Play(kSignal + 5), SDLK_ESCAPE);
+        s.NewGame().Push(Play(kSignalPeriod), SDLK_z).Push(Play(kSignalPeriod + 5), SDLK_ESCAPE);
         std::set<int> soundUse;
         int music = -1, score = -1, palette = 0;
         double logo = -1;
@@ -245,7 +245,7 @@ TEST(Faults, MissingFilesOrNoAudioDeviceAndTheGamePlaysOn) {
         EXPECT_EQ(soundUse, std::set<int>{c.soundUse});
         EXPECT_EQ((std::vector<long>{r.exitCode, r.frames, score, music, logo > 0.99, palette,
                                      FileSize(dir.File("save/config"))}),
-                  (std::vector<long>{0, Play(kSignal + 4), 1000, c.music, c.logo, c.palette, 4096}));
+                  (std::vector<long>{0, Play(kSignalPeriod + 4), 1000, c.music, c.logo, c.palette, 4096}));
     }
 }
 

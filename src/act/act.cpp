@@ -15,6 +15,8 @@ static int32_t scene_exit;
 int32_t sn;
 int32_t demo[10];
 int32_t stage;
+// Always 0: the leave step copies them into the first two counters, as the
+// record format of a continued game expects; this game never moves on.
 static int32_t next_px;
 static int32_t next_py;
 int32_t map_rot_info;
@@ -109,11 +111,11 @@ void act_drow() {
 void save_file_w() {
     SaveGameFlag("save/config");
     ResetGameFlag2();
-    save_data[0] = player[wait_count];
-    save_data[1] = player[signal_count];
-    save_data[2] = stage;
-    save_data[4] = player[swing_count];
-    save_data[5] = player[time_left];
+    save_data[SD_WAIT] = player[wait_count];
+    save_data[SD_SIGNAL] = player[signal_count];
+    save_data[SD_STAGE] = stage;
+    save_data[SD_SWING] = player[swing_count];
+    save_data[SD_TIME_LEFT] = player[time_left];
     std::memcpy(gameflag2, save_data, sizeof save_data);
     SaveGameFlag2("save/work.sav");
     ResetGameFlag2();

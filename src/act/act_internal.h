@@ -19,11 +19,13 @@ enum PlayerField {
 
 constexpr int kPlayerFields = 50;
 constexpr int kPlayFrames = 3600;
+constexpr int kSignalPeriod = 121;  // play frames from the last signal or push to the next signal
 constexpr int kPieces = 40;
 constexpr int kNumbers = 80;
 constexpr int kSaveData = 512;
 constexpr int kItemWork = 500;
 constexpr int kReplayInts = 36000;
+// Picture slots.
 constexpr int kPlayerSlot = 1;
 constexpr int kBackgroundSlot = 2;
 constexpr int kClearSlot = 3;
@@ -48,7 +50,9 @@ extern char string[1024];
 extern FlyingPiece pshotf[kPieces];
 extern ScoreNumber pshotf2[kNumbers];
 
-constexpr int map_no = 3;  // the index of the map number in save_data
+// Places in save_data, the game's part of the work record.
+enum SaveDataIndex { SD_WAIT = 0, SD_SIGNAL = 1, SD_STAGE = 2, SD_SWING = 4, SD_TIME_LEFT = 5 };
+constexpr int map_no = 3;  // the index of the map number
 
 void stage_start();
 void stage_endj();

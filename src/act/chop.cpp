@@ -6,9 +6,10 @@
 #include "platform/surfaces.h"
 #include "sound/sound.h"
 
-constexpr int kSignalEvery = 120;  // a signal opens when the wait passes this
-constexpr int kWindowFrames = 60;
-constexpr int kFastWindow = 50;    // signal_count above this scores the full 1000
+constexpr int kWindowFrames = 60;        // a signal stays open this long unless chopped
+constexpr int kFastFrames = 10;          // a chop in the window's first 10 frames is a fast one
+constexpr int kFastPoints = 1000;
+constexpr int kPointsPerFrameLeft = 10;  // a slower chop: 10 points for each window frame left
 constexpr int kSwingFrames = 30;
 constexpr int kFigureX = 150, kFigureY = 100;
 constexpr int kSignalX = 80, kSignalY = 132;
@@ -18,8 +19,8 @@ constexpr int kNumberX = 130;
 void se_wav(int effect) { soundPlaySe(effect); }
 
 static void ScoreChop() {
-    bool fast = player[signal_count] > kFastWindow;
-    int points = fast ? 1000 : player[signal_count] * 10;
+    bool fast = player[signal_count] > kWindowFrames - kFastFrames;
+    int points = fast ? kFastPoints : player[signal_count] * kPointsPerFrameLeft;
     player[score] += points;
     p_shot_f2_set(kNumberX, kLogY, points);
     se_wav(fast ? SE_KAN : SE_HIT1);
@@ -28,7 +29,7 @@ static void ScoreChop() {
 }
 
 void act_keys() {
-    if (++player[wait_count] > kSignalEvery) {
+    if (++player[wait_count] >= kSignalPeriod) {
         se_wav(SE_OO);
         player[wait_count] = 0;
         player[signal_count] = kWindowFrames;

@@ -8,7 +8,9 @@
 #include "platform/records.h"
 #include "platform/surfaces.h"
 
-constexpr int kResultLockFrames = 60;  // OK is ignored this long, so a chop does not skip the result
+// OK is ignored for 60 frames and accepted from the 61st, so a late chop
+// cannot skip the result.
+constexpr int kResultLockFrames = 60;
 
 void replay_file_save(int save) {
     if (!save) return;

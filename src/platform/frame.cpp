@@ -37,6 +37,8 @@ static void AdvancePlayTime() {
         gameflag[GF_PLAY_HOURS]++;
 }
 
+constexpr int kVolumeStep = 10;  // of the mixer's 0 to 128
+
 // In 64 bits, so that a corrupt volume near the int limits cannot overflow.
 static void StepVolume(int delta) {
     int64_t v = static_cast<int64_t>(gameflag[GF_VOLUME]) + delta;
@@ -73,8 +75,8 @@ int system_keys() {
         g_scene = 0;
         result = 0;
     }
-    if (IsPushKey(kKeyVolumeUp)) StepVolume(+10);
-    if (IsPushKey(kKeyVolumeDown)) StepVolume(-10);
+    if (IsPushKey(kKeyVolumeUp)) StepVolume(+kVolumeStep);
+    if (IsPushKey(kKeyVolumeDown)) StepVolume(-kVolumeStep);
     return result;
 }
 

@@ -108,20 +108,20 @@ int GetConfig(const char* path, const char* key) {
 
 static void StoreDefaults() {
     ResetGameFlag();
-    static const int32_t keys[] = {0, 4, 2, 6, 12, 15, 14, 13, 10, 11, 8, 9};
-    for (int i = 0; i < 12; i++) gameflag[i] = keys[i];
+    static const int32_t keys[] = {0, 4, 2, 6, 12, 15, 14, 13, 10, 11, 8, 9};  // from GF_KEY_UP
+    for (int i = 0; i < 12; i++) gameflag[GF_KEY_UP + i] = keys[i];
     gameflag[GF_VOLUME] = 128;
     gameflag[GF_NEW_GAME] = 1;
     gameflag[GF_STAGE_DONE] = 1;
-    gameflag[111] = 59;
-    gameflag[112] = 59;
-    gameflag[113] = 99;
+    gameflag[GF_RESERVED_111] = 59;
+    gameflag[GF_RESERVED_111 + 1] = 59;
+    gameflag[GF_RESERVED_111 + 2] = 99;
     gameflag[GF_START_STAGE] = 1;
     gameflag[GF_STAGE_LIMIT] = 1;
     gameflag[GF_CONTINUE_STAGE] = -1;
-    gameflag[137] = 1595959;
-    gameflag[138] = 999;
-    for (int i = 200; i < 300; i++) gameflag[i] = 1105959;
+    gameflag[GF_RESERVED_137] = 1595959;
+    gameflag[GF_RESERVED_138] = 999;
+    for (int i = GF_RESERVED_TABLE; i < GF_RESERVED_TABLE + 100; i++) gameflag[i] = 1105959;
     for (int i = GF_STAGE_BEST; i < GF_STAGE_BEST + 100; i++) gameflag[i] = 99;
 }
 

@@ -16,6 +16,7 @@ enum GameFlagIndex {
     GF_KEY_RIGHT = 3,
     GF_KEY_A = 4,
     GF_KEY_B = 5,
+    GF_KEY_MORE = 6,  // 6 to 11: further bindings, stored but unused
     GF_LAST_EXIT = 40,
     GF_VOLUME = 60,
     GF_ZOOM = 61,
@@ -26,6 +27,7 @@ enum GameFlagIndex {
     GF_PLAY_SECONDS = 108,
     GF_PLAY_MINUTES = 109,
     GF_PLAY_HOURS = 110,
+    GF_RESERVED_111 = 111,  // 111 to 113, 137, 138 and 200 to 299 keep their first-start values
     GF_START_STAGE = 120,
     GF_STAGE_LIMIT = 121,
     GF_CONTINUE_STAGE = 123,
@@ -34,6 +36,9 @@ enum GameFlagIndex {
     GF_NO_ENEMY_HIT = 128,
     GF_FROM_STAGESELECT = 129,
     GF_MINIMAP = 132,
+    GF_RESERVED_137 = 137,
+    GF_RESERVED_138 = 138,
+    GF_RESERVED_TABLE = 200,
     GF_STAGE_BEST = 300,
 };
 

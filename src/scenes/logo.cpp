@@ -7,23 +7,26 @@
 #include "sound/sound.h"
 
 static int scene_exit;
-static int demo;
+static int demo;  // frames drawn so far
 
-constexpr int kLogoFrames = 180;
+constexpr int kLogoSlot = 2;
 
 void logo_init() {
     scene_exit = 1;
     demo = 0;
-    LoadBitmap("image/a_logo.bmp", 2, 1);
+    LoadBitmap("image/a_logo.bmp", kLogoSlot, 1);
     soundStopBgm(0);
 }
 
 void logo_keys() {
+    // The directions are read and ignored: the menus all read the same keys
+    // each frame, and a direction never ends the logo.
     IsPushKey(gameflag[GF_KEY_UP]);
     IsPushKey(gameflag[GF_KEY_DOWN]);
     IsPushKey(gameflag[GF_KEY_LEFT]);
     IsPushKey(gameflag[GF_KEY_RIGHT]);
-    if (IsPushKey(gameflag[GF_KEY_A]) || IsPushKey(gameflag[GF_KEY_B]) || demo > kLogoFrames) {
+    // Keys run before this frame's drawing: this is frame demo + 1.
+    if (IsPushKey(gameflag[GF_KEY_A]) || IsPushKey(gameflag[GF_KEY_B]) || demo + 1 >= kLogoFrames) {
         gameflag[GF_LAST_EXIT] = 0;
         g_scene = SCENE_TITLE;
         scene_exit = 0;
@@ -33,7 +36,7 @@ void logo_keys() {
 void logo_drow() {
     ClearSecondary();
     demo++;
-    Blt(2, 0, 0);
+    Blt(kLogoSlot, 0, 0);
     KeyInput();
 }
 

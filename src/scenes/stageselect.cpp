@@ -8,12 +8,15 @@
 
 static int scene_exit;
 
+constexpr int kPictureSlot = 2;
+
 void stageselect_init() {
     scene_exit = 1;
-    LoadBitmap("image/title/stageselect.bmp", 2, 1);
+    LoadBitmap("image/title/stageselect.bmp", kPictureSlot, 1);
 }
 
 void stageselect_keys() {
+    // The directions are read and ignored, as in every menu.
     if (!IsPushKey(gameflag[GF_KEY_UP])) IsPushKey(gameflag[GF_KEY_DOWN]);
     if (!IsPushKey(gameflag[GF_KEY_LEFT])) IsPushKey(gameflag[GF_KEY_RIGHT]);
     if (IsPushOKKey() || IsPushCancelKey()) {
@@ -24,7 +27,7 @@ void stageselect_keys() {
 
 void stageselect_drow() {
     ClearSecondary();
-    Blt(2, 0, 0);
+    Blt(kPictureSlot, 0, 0);
     KeyInput();
 }
 

@@ -1,5 +1,7 @@
 #include "scenes/title.h"
 
+#include <iterator>
+
 #include "app/app.h"
 #include "platform/input.h"
 #include "platform/records.h"
@@ -12,27 +14,29 @@ static int scene_exit;
 static int mode;
 
 constexpr int kMaxStartStage = 50;
+constexpr int kCursorSlot = 3;
 constexpr int kCursorY = 188;
 static const int kCursorX[ITEM_COUNT] = {66, 145, 224};
 
 void title_init() {
     mode = ITEM_NEW_GAME;
     scene_exit = 1;
-    LoadBitmap("image/title/title1.bmp", 5, 1);
-    LoadBitmap("image/title/scl.bmp", 3, 1);
+    LoadBitmap("image/title/title1.bmp", kTitleSlot, 1);
+    LoadBitmap("image/title/scl.bmp", kCursorSlot, 1);
     if (gameflag[GF_CONTINUE_STAGE] != -1) gameflag[GF_START_STAGE] = gameflag[GF_CONTINUE_STAGE];
     if (gameflag[GF_START_STAGE] > kMaxStartStage) gameflag[GF_START_STAGE] = kMaxStartStage;
     soundPlayBgm(kGameMusic);
 }
 
+// A new game's work record starts from these values; the stage set and the
+// stage number go in at their places.
+static const int32_t kNewGameWork[] = {256, 48, 0, 0, 0, 3, 3};
+enum NewGameWorkIndex { WR_SET = 2, WR_STAGE = 3 };
+
 void title_init_save_data() {
-    gameflag2[0] = 256;
-    gameflag2[1] = 48;
-    gameflag2[2] = gameflag[GF_SECOND_SET] == 1 ? 2 : 1;
-    gameflag2[3] = gameflag[GF_START_STAGE];
-    gameflag2[4] = 0;
-    gameflag2[5] = 3;
-    gameflag2[6] = 3;
+    for (int i = 0; i < static_cast<int>(std::size(kNewGameWork)); i++) gameflag2[i] = kNewGameWork[i];
+    gameflag2[WR_SET] = gameflag[GF_SECOND_SET] == 1 ? 2 : 1;
+    gameflag2[WR_STAGE] = gameflag[GF_START_STAGE];
 }
 
 static void StartNewGame() {
@@ -52,6 +56,7 @@ static void StartNewGame() {
 }
 
 void title_keys() {
+    // Up and down are read and ignored, as in every menu.
     if (!IsPushKey(gameflag[GF_KEY_UP])) IsPushKey(gameflag[GF_KEY_DOWN]);
     if (IsPushKey(gameflag[GF_KEY_LEFT])) {
         soundPlaySe(SE_SELECT);
@@ -76,13 +81,13 @@ void title_keys() {
         }
         scene_exit = 0;
     }
-    IsPushCancelKey();
+    IsPushCancelKey();  // read and ignored: cancel does nothing in the title
 }
 
 void title_drow() {
     ClearSecondary();
-    Blt(5, 0, 0);
-    BltRect(3, kCursorX[mode], kCursorY, 0, 0, 32, 4);
+    Blt(kTitleSlot, 0, 0);
+    BltRect(kCursorSlot, kCursorX[mode], kCursorY, 0, 0, 32, 4);
     KeyInput();
 }
 
