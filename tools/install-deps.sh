@@ -6,10 +6,16 @@ packages="build-essential cmake pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-
 libvorbis-dev libgtest-dev"
 if [ "${1:-}" = "--tests" ]; then
     packages="$packages libbenchmark-dev clang libclang-rt-14-dev valgrind xvfb xdotool x11-utils x11-apps
-imagemagick openbox sox libxtst-dev"
+imagemagick openbox sox libxtst-dev emscripten chromium"
 fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep -c "ok installed" || true)
 if [ "$installed" -lt "$(echo $packages | wc -w)" ]; then
     apt-get update -q
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $packages
+fi
+if [ "${1:-}" = "--tests" ]; then
+    # The browser tests drive chromium through puppeteer-core, pinned in
+    # tests/web/package-lock.json. Some machines bring their own node with npm.
+    command -v npm >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends npm
+    cd "$(dirname "$0")/../tests/web" && npm ci --no-audit --no-fund
 fi

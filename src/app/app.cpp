@@ -86,10 +86,7 @@ int SDL_main(int argc, char* argv[]) {
     (void)argv;
     SetUpWindowScale();
     if (SDL_Init(SDL_INIT_VIDEO) < 0) return 1;
-    g_screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 8, argc >= 2 ? SDL_FULLSCREEN : 0);
-    // A new screen's pixels are whatever was in memory, and setting the
-    // palette shows them: clear them to entry 1, the shared palette's black.
-    if (g_screen) SDL_FillRect(g_screen, nullptr, 1);
+    g_screen = OpenDisplay(argc >= 2);
     LoadBitmap("image/color.bmp", 1, 0);
     SetGscreenPalette(1);
     if (!g_screen) {

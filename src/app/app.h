@@ -5,7 +5,8 @@ enum SceneId { SCENE_END = 0, SCENE_TITLE = 1, SCENE_ACT = 2, SCENE_LOGO = 5, SC
 
 extern int g_scene;  // the scene to run next
 
-int SDL_main(int argc, char* argv[]);
+// C linkage, as SDL's own entry code declares it where it has one.
+extern "C" int SDL_main(int argc, char* argv[]);
 void FunctionInit();
 void main_init();
 void scenemanager();

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include "platform/keyboard.h"
 #include "platform/seams.h"
 
 int key_eventPress[kKeySlots];
@@ -42,24 +43,25 @@ static void ReadPad(int axes[2], int buttons[10]) {
 }
 
 void KeyInput() {
-    const Uint8* keys = SDL_GetKeyState(nullptr);
+    bool keys[kKeyboardKeys];
+    ReadKeyboard(keys);
     int axes[2] = {0, 0};
     int buttons[10] = {0};
     ReadPad(axes, buttons);
 
     int* press = key_eventPress;
     for (int i = 0; i < kKeySlots; i++) press[i] = 0;
-    if (keys[SDLK_UP] == 1 || keys[SDLK_KP8] == 1 || axes[1] < -kAxisThreshold) press[0] = 1;
-    if (keys[SDLK_LEFT] == 1 || keys[SDLK_KP4] == 1 || axes[0] < -kAxisThreshold) press[2] = 1;
-    if (keys[SDLK_DOWN] == 1 || keys[SDLK_KP2] == 1 || axes[1] > kAxisThreshold) press[4] = 1;
-    if (keys[SDLK_RIGHT] == 1 || keys[SDLK_KP6] == 1 || axes[0] > kAxisThreshold) press[6] = 1;
-    if (keys[SDLK_z] == 1) press[12] = 1;
-    if (keys[SDLK_c] == 1) press[14] = 1;
-    if (keys[SDLK_x] == 1) press[15] = 1;
-    if (keys[SDLK_ESCAPE]) press[kKeyQuit] = 1;
+    if (keys[KB_UP] || keys[KB_KP8] || axes[1] < -kAxisThreshold) press[0] = 1;
+    if (keys[KB_LEFT] || keys[KB_KP4] || axes[0] < -kAxisThreshold) press[2] = 1;
+    if (keys[KB_DOWN] || keys[KB_KP2] || axes[1] > kAxisThreshold) press[4] = 1;
+    if (keys[KB_RIGHT] || keys[KB_KP6] || axes[0] > kAxisThreshold) press[6] = 1;
+    if (keys[KB_Z]) press[12] = 1;
+    if (keys[KB_C]) press[14] = 1;
+    if (keys[KB_X]) press[15] = 1;
+    if (keys[KB_ESCAPE]) press[kKeyQuit] = 1;
     // Keyboard players get the volume buttons too; '+' is shift and '=' on many layouts.
-    if (keys[SDLK_EQUALS] == 1 || keys[SDLK_PLUS] == 1 || keys[SDLK_KP_PLUS] == 1) press[kKeyVolumeUp] = 1;
-    if (keys[SDLK_MINUS] == 1 || keys[SDLK_KP_MINUS] == 1) press[kKeyVolumeDown] = 1;
+    if (keys[KB_EQUALS] || keys[KB_PLUS] || keys[KB_KP_PLUS]) press[kKeyVolumeUp] = 1;
+    if (keys[KB_MINUS] || keys[KB_KP_MINUS]) press[kKeyVolumeDown] = 1;
     for (int b = 0; b < 10; b++)
         if (buttons[b]) press[kButtonSlot[b]] = 1;
 

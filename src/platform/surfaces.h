@@ -10,6 +10,9 @@ constexpr int kScreenHeight = 240;
 extern SDL_Surface* g_screen;  // 320 x 240, 8 bits per pixel, the shared palette
 extern SDL_Surface* bitmap[kSurfaceSlots];
 
+// The 320 x 240 8-bit display, cleared to the shared palette's black; null
+// when the video mode cannot be set.
+SDL_Surface* OpenDisplay(bool fullscreen);
 int LoadBitmap(const char* path, int slot, int colorKey);
 void ReleaseBitmap(int slot);
 void ReleaseAllBitmaps();

@@ -1,0 +1,180 @@
+// Music and effects through Web Audio for sound_web.cpp. The page makes the
+// AudioContext in the player's first click or key press; without one the
+// game stays silent. Music is decoded by the browser in the background and
+// starts as soon as it is ready; effects are plain PCM WAV files, decoded at
+// once, so a broken one is known at load time as the bank's rules need.
+mergeInto(LibraryManager.library, {
+  $Mixer__deps: ['$FS'],
+  $Mixer: {
+    context: null,
+    musicGain: null,
+    music: [],         // slot: AudioBuffer, or null while decoding
+    effects: [],       // slot: AudioBuffer
+    effectGains: [],   // slot: GainNode, the effect's volume
+    channels: [],      // channel: the source playing there
+    playing: null,     // the music's source
+    wanted: -1,        // music asked for while still decoding
+    wantedLoops: -1,
+    musicVolume: 1,
+    readFile: function(path) {
+      try {
+        return FS.readFile(UTF8ToString(path));
+      } catch (e) {
+        return null;
+      }
+    },
+    stop: function(source) {
+      if (!source) return;
+      source.onended = null;
+      try { source.stop(); } catch (e) {}
+      source.disconnect();
+    },
+    startMusic: function(slot, loops) {
+      var source = Mixer.context.createBufferSource();
+      source.buffer = Mixer.music[slot];
+      source.loop = loops < 0;
+      source.connect(Mixer.musicGain);
+      source.start();
+      Mixer.playing = source;
+    },
+    // Mono or stereo, 8 or 16 bits.
+    decodeWav: function(bytes) {
+      var view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+      var tag = function(at) { return String.fromCharCode(bytes[at], bytes[at + 1], bytes[at + 2], bytes[at + 3]); };
+      if (bytes.length < 12 || tag(0) != 'RIFF' || tag(8) != 'WAVE') return null;
+      var format = null;
+      for (var at = 12; at + 8 <= bytes.length; at += 8 + view.getUint32(at + 4, true) + (view.getUint32(at + 4, true) & 1)) {
+        var size = view.getUint32(at + 4, true);
+        if (tag(at) == 'fmt ' && size >= 16) {
+          format = { type: view.getUint16(at + 8, true), channels: view.getUint16(at + 10, true),
+                     rate: view.getUint32(at + 12, true), bits: view.getUint16(at + 22, true) };
+        } else if (tag(at) == 'data' && format) {
+          if (format.type != 1 || (format.bits != 8 && format.bits != 16) || format.channels < 1 || format.channels > 2) return null;
+          var step = format.bits / 8 * format.channels;
+          var frames = Math.floor(Math.min(size, bytes.length - at - 8) / step);
+          if (frames < 1) return null;
+          var buffer = Mixer.context.createBuffer(format.channels, frames, format.rate);
+          for (var c = 0; c < format.channels; c++) {
+            var samples = buffer.getChannelData(c);
+            for (var i = 0; i < frames; i++) {
+              var p = at + 8 + i * step + c * format.bits / 8;
+              samples[i] = format.bits == 16 ? view.getInt16(p, true) / 32768 : (bytes[p] - 128) / 128;
+            }
+          }
+          return buffer;
+        }
+      }
+      return null;
+    }
+  },
+
+  mixer_open__deps: ['$Mixer'],
+  mixer_open: function() {
+    var context = Module['audioContext'];
+    if (!context) return 0;
+    Mixer.context = context;
+    Mixer.musicGain = context.createGain();
+    Mixer.musicGain.gain.value = Mixer.musicVolume;
+    Mixer.musicGain.connect(context.destination);
+    return 1;
+  },
+
+  mixer_close__deps: ['$Mixer'],
+  mixer_close: function() {
+    if (!Mixer.context) return;
+    Mixer.context.close();
+    Mixer.context = null;
+  },
+
+  mixer_load_music__deps: ['$Mixer'],
+  mixer_load_music: function(slot, path) {
+    var bytes = Mixer.readFile(path);
+    if (!bytes || !Mixer.context) return 0;
+    Mixer.music[slot] = null;
+    Mixer.context.decodeAudioData(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length)).then(function(buffer) {
+      Mixer.music[slot] = buffer;
+      if (Mixer.wanted == slot && Mixer.context) {
+        Mixer.wanted = -1;
+        Mixer.startMusic(slot, Mixer.wantedLoops);
+      }
+    }, function() {
+      if (Mixer.wanted == slot) Mixer.wanted = -1;  // a broken piece stays silent
+    });
+    return 1;
+  },
+
+  mixer_load_effect__deps: ['$Mixer'],
+  mixer_load_effect: function(slot, path) {
+    var bytes = Mixer.readFile(path);
+    var buffer = bytes && Mixer.context ? Mixer.decodeWav(bytes) : null;
+    if (!buffer) return 0;
+    Mixer.effects[slot] = buffer;
+    var gain = Mixer.context.createGain();
+    gain.connect(Mixer.context.destination);
+    Mixer.effectGains[slot] = gain;
+    return 1;
+  },
+
+  mixer_free__deps: ['$Mixer'],
+  mixer_free: function(slot) {
+    if (Mixer.effectGains[slot]) Mixer.effectGains[slot].disconnect();
+    Mixer.music[slot] = Mixer.effects[slot] = Mixer.effectGains[slot] = undefined;
+  },
+
+  mixer_play_music__deps: ['$Mixer'],
+  mixer_play_music: function(slot, loops) {
+    Mixer.stop(Mixer.playing);
+    Mixer.playing = null;
+    Mixer.wanted = -1;
+    if (!Mixer.context) return;
+    if (Mixer.music[slot]) {
+      Mixer.startMusic(slot, loops);
+    } else if (Mixer.music[slot] === null) {
+      Mixer.wanted = slot;
+      Mixer.wantedLoops = loops;
+    }
+  },
+
+  mixer_halt_music__deps: ['$Mixer'],
+  mixer_halt_music: function() {
+    Mixer.stop(Mixer.playing);
+    Mixer.playing = null;
+    Mixer.wanted = -1;
+  },
+
+  mixer_music_volume__deps: ['$Mixer'],
+  mixer_music_volume: function(volume) {
+    Mixer.musicVolume = Math.max(0, Math.min(128, volume)) / 128;
+    if (Mixer.musicGain) Mixer.musicGain.gain.value = Mixer.musicVolume;
+  },
+
+  mixer_play_effect__deps: ['$Mixer'],
+  mixer_play_effect: function(channel, slot) {
+    Mixer.stop(Mixer.channels[channel]);
+    Mixer.channels[channel] = null;
+    if (!Mixer.context || !Mixer.effects[slot]) return;
+    var source = Mixer.context.createBufferSource();
+    source.buffer = Mixer.effects[slot];
+    source.connect(Mixer.effectGains[slot]);
+    source.onended = function() {
+      if (Mixer.channels[channel] === source) Mixer.channels[channel] = null;
+      source.disconnect();
+    };
+    source.start();
+    Mixer.channels[channel] = source;
+  },
+
+  mixer_effect_volume__deps: ['$Mixer'],
+  mixer_effect_volume: function(slot, volume) {
+    if (Mixer.effectGains[slot]) Mixer.effectGains[slot].gain.value = Math.max(0, Math.min(128, volume)) / 128;
+  },
+
+  mixer_halt_channel__deps: ['$Mixer'],
+  mixer_halt_channel: function(channel) {
+    for (var c = 0; c < 8; c++) {
+      if (channel >= 0 && c != channel) continue;
+      Mixer.stop(Mixer.channels[c]);
+      Mixer.channels[c] = null;
+    }
+  }
+});
