@@ -49,8 +49,9 @@ struct Platform : ::testing::Test {
         harness::CloseScreen();
     }
     static void Release() {
-        for (int k : {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_KP2, SDLK_KP4, SDLK_KP6, SDLK_KP8, SDLK_z,
-                      SDLK_x, SDLK_c, SDLK_ESCAPE, SDLK_a, SDLK_RETURN})
+        for (int k : {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_KP2, SDLK_KP4, SDLK_KP6, SDLK_KP8, SDLK_z, SDLK_x,
+                      SDLK_c, SDLK_ESCAPE, SDLK_a, SDLK_RETURN, SDLK_EQUALS, SDLK_PLUS, SDLK_KP_PLUS, SDLK_MINUS,
+                      SDLK_KP_MINUS})
             harness::SetKey(k, false);
         g_pad = false, g_axes[0] = g_axes[1] = 0;
         std::fill(g_buttons, g_buttons + 10, 0);
@@ -149,6 +150,8 @@ TEST_F(Input, EachSourceFeedsItsSlotAndPushesOnlyOnItsFirstSample) {
         {0, 6, U, 0, 17},         {0, 7, U, 0, 16},         {0, 8, U, 0, 9},          {0, 9, U, 0, 8},
         {0, U, 0, 16385, 6},      {0, U, 0, 16384},         {0, U, 0, -16385, 2},     {0, U, 0, -16384},
         {0, U, 1, 16385, 4},      {0, U, 1, 16384},         {0, U, 1, -16385, 0},     {0, U, 1, -16384},
+        {SDLK_EQUALS, U, U, 0, 16}, {SDLK_PLUS, U, U, 0, 16}, {SDLK_KP_PLUS, U, U, 0, 16}, {SDLK_MINUS, U, U, 0, 17},
+        {SDLK_KP_MINUS, U, U, 0, 17},
     };
     for (const std::vector<int>& s : sources) {
         Release();

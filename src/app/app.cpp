@@ -61,6 +61,8 @@ void scenemanager() {
     }
 }
 
+void RequestQuit() { g_scene = SCENE_END; }
+
 void RunSceneLoop(void (*init)(), void (*keys)(), void (*drow)(), void (*relese)(), int* scene_exit) {
     init();
     while (*scene_exit) {

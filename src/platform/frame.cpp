@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 
-#include "app/app.h"
 #include "platform/input.h"
 #include "platform/records.h"
 #include "platform/seams.h"
@@ -72,7 +71,7 @@ int system_keys() {
     int result = 1;
     if (g_eventTaken && AsksForFullScreenToggle(event) && g_screen) SDL_WM_ToggleFullScreen(g_screen);
     if (event.type == SDL_QUIT || IsPressKey(kKeyQuit)) {
-        g_scene = 0;
+        RequestQuit();
         result = 0;
     }
     if (IsPushKey(kKeyVolumeUp)) StepVolume(+kVolumeStep);

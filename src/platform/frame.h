@@ -16,3 +16,6 @@ void BltGSreface(int zoom);
 void FPSWait();
 int system_keys();
 int Set_Volume(int volume);
+
+// Provided by the scene manager: the program ends after the running scene.
+void RequestQuit();
