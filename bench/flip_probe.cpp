@@ -38,8 +38,10 @@ struct Probe {
         FILE* f = out ? std::fopen(out, "w") : nullptr;
         if (!f) return;
         for (size_t i = 0; i < times.size(); i++)
-            if (hash) std::fprintf(f, "%lld %llu\n", times[i], static_cast<unsigned long long>(hashes[i]));
-            else std::fprintf(f, "%lld\n", times[i]);
+            if (hash)
+                std::fprintf(f, "%lld %llu\n", times[i], static_cast<unsigned long long>(hashes[i]));
+            else
+                std::fprintf(f, "%lld\n", times[i]);
         std::fclose(f);
         out = nullptr;
     }

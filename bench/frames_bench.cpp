@@ -41,8 +41,7 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--count") == 0) {
         status = CountFrames(argv[2], std::atoi(argv[3]));
     } else {
-        benchmark::RegisterBenchmark(bench::kFloor.name, RunFrames, &bench::kFloor)
-            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(bench::kFloor.name, RunFrames, &bench::kFloor)->Unit(benchmark::kMicrosecond);
         for (int i = 0; i < bench::kSceneCount; i++)
             benchmark::RegisterBenchmark(bench::kScenes[i].name, RunFrames, &bench::kScenes[i])
                 ->Unit(benchmark::kMicrosecond);

@@ -137,14 +137,10 @@ void ResultFrame() {
 
 const SceneFrame kFloor = {"floor", FloorSetUp, FloorFrame};
 const SceneFrame kScenes[] = {
-    {"present", LogoSetUp, PresentFrame},
-    {"logo", LogoSetUp, LogoFrame},
-    {"title", TitleSetUp, TitleFrame},
-    {"stageselect", StageSelectSetUp, StageSelectFrame},
-    {"play", ActSetUp, PlayFrame},
-    {"result", ResultSetUp, ResultFrame},
-    {"play_zoom2", ActSetUp, Zoom2Frame},
-    {"play_zoom4", ActSetUp, Zoom4Frame},
+    {"present", LogoSetUp, PresentFrame}, {"logo", LogoSetUp, LogoFrame},
+    {"title", TitleSetUp, TitleFrame},    {"stageselect", StageSelectSetUp, StageSelectFrame},
+    {"play", ActSetUp, PlayFrame},        {"result", ResultSetUp, ResultFrame},
+    {"play_zoom2", ActSetUp, Zoom2Frame}, {"play_zoom4", ActSetUp, Zoom4Frame},
 };
 const int kSceneCount = sizeof kScenes / sizeof kScenes[0];
 

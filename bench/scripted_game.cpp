@@ -17,12 +17,12 @@ int main(int argc, char** argv) {
     Seams real = g_seams;
     harness::GameDir dir;
     harness::Script s;
-    s.Push(40, SDLK_x);                                        // skip the logo
-    s.Push(80, SDLK_RIGHT).Push(82, SDLK_z);                   // stage select
-    s.Push(120, SDLK_z);                                       // back to the title
-    s.Push(123, SDLK_z);                                       // new game
-    const int play0 = 123 + 2;                                 // play frame p is play0 + p
-    s.Push(play0 + 3600 + 70, SDLK_z);                         // OK on the result
+    s.Push(40, SDLK_x);                       // skip the logo
+    s.Push(80, SDLK_RIGHT).Push(82, SDLK_z);  // stage select
+    s.Push(120, SDLK_z);                      // back to the title
+    s.Push(123, SDLK_z);                      // new game
+    const int play0 = 123 + 2;                // play frame p is play0 + p
+    s.Push(play0 + 3600 + 70, SDLK_z);        // OK on the result
     s.Push(play0 + 3600 + 80, SDLK_ESCAPE);
     int chops = 0;
     s.onFrame = [&](int) {

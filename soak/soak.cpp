@@ -116,8 +116,8 @@ Report Run(long frames, uint32_t seed) {
     std::memcpy(r.visits, walker.visits, sizeof r.visits);
     std::vector<int32_t> config = harness::ReadRecord(dir.File("save/config"));
     if (config.size() == kRecordSize)
-        r.playTimeFrames = config[GF_PLAY_FRAMES] + 60ll * config[GF_PLAY_SECONDS] +
-                           3600ll * config[GF_PLAY_MINUTES] + 216000ll * config[GF_PLAY_HOURS];
+        r.playTimeFrames = config[GF_PLAY_FRAMES] + 60ll * config[GF_PLAY_SECONDS] + 3600ll * config[GF_PLAY_MINUTES] +
+                           216000ll * config[GF_PLAY_HOURS];
     return r;
 }
 
@@ -144,8 +144,8 @@ std::vector<std::string> Problems(const Report& r, long rssSlackKb, long heapSla
         add("open files from " + std::to_string(r.start.fds) + " to " + std::to_string(r.end.fds));
     if (kSanitized) return problems;
     if (r.RssGrowthKb() > rssSlackKb)
-        add("resident size from " + std::to_string(r.start.rssKb) + " to " + std::to_string(r.end.rssKb) +
-            " kB, " + std::to_string(r.RssGrowthKb()) + " kB of it the game's");
+        add("resident size from " + std::to_string(r.start.rssKb) + " to " + std::to_string(r.end.rssKb) + " kB, " +
+            std::to_string(r.RssGrowthKb()) + " kB of it the game's");
     if (r.end.heapBytes - r.start.heapBytes > heapSlackBytes)
         add("heap in use from " + std::to_string(r.start.heapBytes) + " to " + std::to_string(r.end.heapBytes));
     return problems;
@@ -157,9 +157,8 @@ std::string Describe(const Report& r) {
         << " min of game time) in " << r.seconds << " s, exit " << r.exitCode << "\n";
     out << "play time in the record: " << r.playTimeFrames << " frames; frames that waited: " << r.polls << "\n";
     out << "resident kB " << r.start.rssKb << " -> " << r.end.rssKb << " (" << r.RssGrowthKb()
-        << " kB beyond the harness's frame log), heap bytes " << r.start.heapBytes
-        << " -> " << r.end.heapBytes << ", open files " << r.start.fds << " -> " << r.end.fds << " (max "
-        << r.fdsMax << ")\n";
+        << " kB beyond the harness's frame log), heap bytes " << r.start.heapBytes << " -> " << r.end.heapBytes
+        << ", open files " << r.start.fds << " -> " << r.end.fds << " (max " << r.fdsMax << ")\n";
     for (int p = PHASE_LOGO; p < PHASE_COUNT; p++)
         out << kPhaseNames[p] << ": " << r.visits[p] << " visits, picture slots " << r.slotsMin[p] << ".."
             << r.slotsMax[p] << ", live surfaces " << r.surfacesMin[p] << ".." << r.surfacesMax[p] << "\n";

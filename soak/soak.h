@@ -10,21 +10,21 @@
 namespace soak {
 
 struct Gauges {
-    long rssKb = 0;       // VmRSS
-    long heapBytes = 0;   // malloc's bytes in use
-    int fds = 0;          // open file descriptors
-    long frame = 0;       // when they were taken
+    long rssKb = 0;      // VmRSS
+    long heapBytes = 0;  // malloc's bytes in use
+    int fds = 0;         // open file descriptors
+    long frame = 0;      // when they were taken
 };
 
 struct Report {
     long framesAsked = 0;
-    long frames = 0;      // presented
-    long polls = 0;       // frames that ran their wait, each one counted as play time
+    long frames = 0;  // presented
+    long polls = 0;   // frames that ran their wait, each one counted as play time
     int exitCode = -1;
-    bool ranToTheEnd = false;  // the game was still running when the frames were done
+    bool ranToTheEnd = false;     // the game was still running when the frames were done
     int64_t playTimeFrames = -1;  // frames, seconds, minutes and hours of the saved record, in frames
-    Gauges start;         // at the second title, once one game has warmed everything up
-    Gauges end;           // at the last title
+    Gauges start;                 // at the second title, once one game has warmed everything up
+    Gauges end;                   // at the last title
     // The harness keeps the start tick of every frame, four bytes each: that
     // much resident growth is the harness's, not the game's.
     long RssGrowthKb() const { return end.rssKb - start.rssKb - (end.frame - start.frame) * 4 / 1024; }
@@ -34,7 +34,7 @@ struct Report {
     // the lowest and highest over the run.
     int slotsMin[PHASE_COUNT] = {}, slotsMax[PHASE_COUNT] = {};
     long surfacesMin[PHASE_COUNT] = {}, surfacesMax[PHASE_COUNT] = {};
-    double seconds = 0;   // wall time
+    double seconds = 0;  // wall time
 };
 
 Report Run(long frames, uint32_t seed);

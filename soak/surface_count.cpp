@@ -1,11 +1,11 @@
 // Counts SDL surfaces made and freed by the game and the libraries it calls
 // through the dynamic linker, by standing in front of SDL's own functions.
+#include "surface_count.h"
+
 #include <SDL.h>
 #include <dlfcn.h>
 
 #include <atomic>
-
-#include "surface_count.h"
 
 namespace {
 std::atomic<long> g_live{0};
@@ -22,8 +22,8 @@ extern "C" {
 
 SDL_Surface* SDL_CreateRGBSurface(Uint32 flags, int width, int height, int depth, Uint32 r, Uint32 g, Uint32 b,
                                   Uint32 a) {
-    static auto real = Real<SDL_Surface* (*)(Uint32, int, int, int, Uint32, Uint32, Uint32, Uint32)>(
-        "SDL_CreateRGBSurface");
+    static auto real =
+        Real<SDL_Surface* (*)(Uint32, int, int, int, Uint32, Uint32, Uint32, Uint32)>("SDL_CreateRGBSurface");
     SDL_Surface* s = real(flags, width, height, depth, r, g, b, a);
     if (s) g_live++;
     return s;

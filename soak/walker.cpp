@@ -82,8 +82,10 @@ void Walker::Frame(int) {
     int steer = age_ - quiet_;
     switch (p) {
         case PHASE_LOGO:
-            if (steer < 0) Noise(kLogoNoise, 5);
-            else if (steer == 0 && o_.next() % 4 != 0) Tap(SDLK_z);  // else the logo runs out by itself
+            if (steer < 0)
+                Noise(kLogoNoise, 5);
+            else if (steer == 0 && o_.next() % 4 != 0)
+                Tap(SDLK_z);  // else the logo runs out by itself
             break;
         case PHASE_TITLE:
             if (steer < 0) {
@@ -119,12 +121,16 @@ void Walker::Frame(int) {
             break;
         }
         case PHASE_RESULT:
-            if (age_ < kResultLock + quiet_) Noise(kResultNoise, 5);
-            else if ((age_ - kResultLock - quiet_) % 8 == 0) Tap(SDLK_z);
+            if (age_ < kResultLock + quiet_)
+                Noise(kResultNoise, 5);
+            else if ((age_ - kResultLock - quiet_) % 8 == 0)
+                Tap(SDLK_z);
             break;
         case PHASE_SELECT:
-            if (steer < 0) Noise(kSelectNoise, 6);
-            else if (steer % 8 == 0) Tap(o_.next() & 1 ? SDLK_z : SDLK_x);
+            if (steer < 0)
+                Noise(kSelectNoise, 6);
+            else if (steer % 8 == 0)
+                Tap(o_.next() & 1 ? SDLK_z : SDLK_x);
             break;
         default:
             break;

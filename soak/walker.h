@@ -32,8 +32,8 @@ private:
     void Noise(const int* keys, int count);
     WalkerOptions o_;
     Phase phase_ = PHASE_NONE;
-    int age_ = 0;        // frames in the current phase
-    int quiet_ = 0;      // random frames before steering in this phase
+    int age_ = 0;    // frames in the current phase
+    int quiet_ = 0;  // random frames before steering in this phase
     bool toSelect_ = false;
     int tapped_[4] = {};
     int tappedCount_ = 0;

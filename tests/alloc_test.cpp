@@ -48,14 +48,20 @@ TEST(Allocations, NoSceneAllocatesPerFrame) {
     s.Push(play + kPlayFrames + 101, SDLK_ESCAPE);
     static std::vector<unsigned long> counts(play + kPlayFrames + 110, 0);  // no growth while running
     s.onFrame = [play](int frame) {
-        for (int i = 0; frame > play + 400 && frame < play + 460 && i < kPieces; i++) pshotf[i] = {1, i * 7, i * 5, 60, i % 2};
-        for (int i = 0; frame > play + 400 && frame < play + 460 && i < kNumbers; i++) pshotf2[i] = {i * 4, i * 3, 1, 0, i * 37};
+        for (int i = 0; frame > play + 400 && frame < play + 460 && i < kPieces; i++)
+            pshotf[i] = {1, i * 7, i * 5, 60, i % 2};
+        for (int i = 0; frame > play + 400 && frame < play + 460 && i < kNumbers; i++)
+            pshotf2[i] = {i * 4, i * 3, 1, 0, i * 37};
     };
     s.onPresent = [](int frame) { counts[frame] = g_allocations; };
     ASSERT_FALSE(RunGame(dir, s).timedOut);
     EXPECT_GT(counts[41] - counts[40], 0u) << "the counter must see the title's pictures load";
     // Steady frames only: a scene's first frame loads its pictures.
-    for (auto [from, to] : {std::pair{3, 39}, {43, 49}, {53, 89}, {play + 3, play + 460}, {play + kPlayFrames + 3, play + kPlayFrames + 100}})
+    for (auto [from, to] : {std::pair{3, 39},
+                            {43, 49},
+                            {53, 89},
+                            {play + 3, play + 460},
+                            {play + kPlayFrames + 3, play + kPlayFrames + 100}})
         for (int f = from; f <= to; f++) ASSERT_EQ(counts[f] - counts[f - 1], 0u) << "frame " << f;
 }
 

@@ -45,7 +45,7 @@ const int kChops[] = {
     1282,        // exactly 121 frames after the last push: the signal opens with it, 1000
 };
 const int kSignals[] = {121, 242, 372, 503, 675, 855, 1156, 1282};
-const std::map<int, int> kNumbers = {{121, 1000}, {251, 1000}, {382, 500}, {554, 90},
+const std::map<int, int> kNumbers = {{121, 1000}, {251, 1000},  {382, 500},  {554, 90},
                                      {734, 10},   {1159, 1000}, {1282, 1000}};
 constexpr int kScore = 4600;
 
@@ -69,7 +69,7 @@ TEST(Game, EveryRuleOfOneVariedGame) {
     std::vector<int> showing;  // frames where each checked picture was in place, as frame * 10 + which
     std::vector<int32_t> work;
     std::vector<int> numberY, numberLive, pieceLive;  // from the first chop on
-    s.onFrame = [](int) { soundStopSeAll(); };  // the channel table then shows this frame's effects
+    s.onFrame = [](int) { soundStopSeAll(); };        // the channel table then shows this frame's effects
     s.onPresent = [&](int f) {
         int p = f - Play(0);
         std::vector<int>& snap = snaps[f];
@@ -88,12 +88,12 @@ TEST(Game, EveryRuleOfOneVariedGame) {
         }
         if (f == Play(130) || f == Play(kPlayFrames) || f == Res(50)) overlay[f] = Overlay();
         const bool shown[] = {
-            ShowsSlot(kPlayerSlot, 128, 0, 64, 96, 150, 100),  // 0: the woodcutter ready
-            ShowsSlot(kPlayerSlot, 192, 0, 64, 96, 150, 100),  // 1: chopping
-            ShowsSlot(kPlayerSlot, 0, 32, 32, 32, 150, 164),   // 2: the log
-            ShowsSlot(kPlayerSlot, 32, 64, 32, 32, 150, 164),  // 3: a half where the log stood
-            ShowsSlot(kPlayerSlot, 0, 64, 32, 32, 130, 154),   // 4: left half, one step out
-            ShowsSlot(kPlayerSlot, 32, 64, 32, 32, 170, 154),  // 5: right half, one step out
+            ShowsSlot(kPlayerSlot, 128, 0, 64, 96, 150, 100),   // 0: the woodcutter ready
+            ShowsSlot(kPlayerSlot, 192, 0, 64, 96, 150, 100),   // 1: chopping
+            ShowsSlot(kPlayerSlot, 0, 32, 32, 32, 150, 164),    // 2: the log
+            ShowsSlot(kPlayerSlot, 32, 64, 32, 32, 150, 164),   // 3: a half where the log stood
+            ShowsSlot(kPlayerSlot, 0, 64, 32, 32, 130, 154),    // 4: left half, one step out
+            ShowsSlot(kPlayerSlot, 32, 64, 32, 32, 170, 154),   // 5: right half, one step out
             ShowsSlot(kPlayerSlot, 128, 24, 64, 72, 150, 124),  // 6: ready, below the result banner
             ShowsSlot(kPlayerSlot, 192, 24, 64, 72, 150, 124),  // 7: chopping, below the banner
         };
@@ -152,8 +152,8 @@ TEST(Game, EveryRuleOfOneVariedGame) {
     EXPECT_EQ(std::count(pieceLive.begin(), pieceLive.end(), 2), 59);
     EXPECT_EQ(pieceLive[58] - pieceLive[59], 2);
     // The overlay follows play and stands still in the result.
-    EXPECT_EQ(overlay[Play(130)], (Rows{"00000009", "00000000", "00000001", "00000020", "00000000", "00032768",
-                                        "00032768"}));
+    EXPECT_EQ(overlay[Play(130)],
+              (Rows{"00000009", "00000000", "00000001", "00000020", "00000000", "00032768", "00032768"}));
     const Rows end = {"00000010", "00000000", "00000001", "00000019", "00000000", "00032768", "00032768"};
     EXPECT_EQ(overlay[Play(kPlayFrames)], end);
     EXPECT_EQ(overlay[Res(50)], end);
@@ -195,8 +195,8 @@ TEST(Game, BestScoreAndReplay) {
     };
     const Case cases[] = {
         {99, SDLK_z, 90, true},
-        {90, SDLK_z, 90, false},        // equal is not better
-        {99, SDLK_ESCAPE, 99, false},   // quitting the result keeps neither
+        {90, SDLK_z, 90, false},      // equal is not better
+        {99, SDLK_ESCAPE, 99, false}  // quitting the result keeps neither
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.storedBest);

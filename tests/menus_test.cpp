@@ -47,8 +47,13 @@ bool GamePalette() {
 
 TEST(Logo, LastsItsTimeUnlessAnActionButtonIsPushed) {
     // key pushed in frame 40 (held from 30 to 400 when negative), then the logo's last frame
-    for (auto [key, last] : {std::pair{0, kLogoFrames}, {SDLK_z, 40}, {SDLK_x, 40}, {SDLK_LEFT, kLogoFrames},
-                             {SDLK_UP, kLogoFrames}, {SDLK_c, kLogoFrames}, {-SDLK_z, 32}}) {
+    for (auto [key, last] : {std::pair{0, kLogoFrames},
+                             {SDLK_z, 40},
+                             {SDLK_x, 40},
+                             {SDLK_LEFT, kLogoFrames},
+                             {SDLK_UP, kLogoFrames},
+                             {SDLK_c, kLogoFrames},
+                             {-SDLK_z, 32}}) {
         GameDir dir;
         Script s;
         SceneLog log;
@@ -73,8 +78,7 @@ TEST(System, EveryWayOutEndsInOrderAndSavesTheSettings) {
     const Case cases[] = {
         {"Escape in the logo", {{10, SDLK_ESCAPE}}, 0, 9, 0, false},
         {"window closed", {}, 20, 21, 0, true},
-        {"QUIT in the title", {{3, SDLK_z}, {Title(2), SDLK_LEFT}, {Title(4), SDLK_z}}, 0, Title(4), 10, false},
-    };
+        {"QUIT in the title", {{3, SDLK_z}, {Title(2), SDLK_LEFT}, {Title(4), SDLK_z}}, 0, Title(4), 10, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
         GameDir dir;
@@ -109,12 +113,12 @@ TEST(Title, MenuMovesTicksAndLeadsToItsItem) {
         int next, ticks;
     };
     const Case cases[] = {
-        {"", false, SCENE_ACT, 0},   {"L", false, SCENE_END, 1},  {"R", false, SCENE_STAGESELECT, 1},
+        {"", false, SCENE_ACT, 0},   {"L", false, SCENE_END, 1},   {"R", false, SCENE_STAGESELECT, 1},
         {"RR", false, SCENE_END, 2}, {"RRR", false, SCENE_ACT, 3}, {"LL", false, SCENE_STAGESELECT, 2},
-        {"B", false, SCENE_END, 1},  {"UD8", false, SCENE_ACT, 0}, {"R", true, SCENE_STAGESELECT, 1},
-    };
-    const std::map<char, std::vector<int>> keys = {{'L', {SDLK_LEFT}}, {'R', {SDLK_RIGHT}}, {'B', {SDLK_LEFT, SDLK_RIGHT}},
-                                                   {'U', {SDLK_UP}},   {'D', {SDLK_DOWN}},  {'8', {SDLK_KP8}}};
+        {"B", false, SCENE_END, 1},  {"UD8", false, SCENE_ACT, 0}, {"R", true, SCENE_STAGESELECT, 1}};
+    const std::map<char, std::vector<int>> keys = {
+        {'L', {SDLK_LEFT}}, {'R', {SDLK_RIGHT}}, {'B', {SDLK_LEFT, SDLK_RIGHT}},
+        {'U', {SDLK_UP}},   {'D', {SDLK_DOWN}},  {'8', {SDLK_KP8}}};
     for (const Case& c : cases) {
         GameDir dir;
         Script s;
@@ -140,10 +144,8 @@ TEST(Title, NewGameWritesFreshWorkRecords) {
         int32_t start, resume, secondSet;
         int32_t stage, set;
     };
-    const Case cases[] = {
-        {1, -1, 0, 1, 1}, {51, -1, 0, 50, 1}, {3, 7, 1, 7, 2}, {3, 60, 2, 50, 1},
-        {-5, -1, 0, -5, 1}, {3, 0, 0, 0, 1}, {3, -2, 0, -2, 1},
-    };
+    const Case cases[] = {{1, -1, 0, 1, 1},   {51, -1, 0, 50, 1}, {3, 7, 1, 7, 2},  {3, 60, 2, 50, 1},
+                          {-5, -1, 0, -5, 1}, {3, 0, 0, 0, 1},    {3, -2, 0, -2, 1}};
     for (const Case& c : cases) {
         GameDir dir;
         StoreConfig(dir, [&] {
@@ -183,13 +185,18 @@ TEST(StageSelect, OkCancelOrBothReturnToTheTitleWhereTheMusicPlays) {
         Script s;
         std::vector<int> seen{0};  // the scene, and 100 more while music plays, per frame
         s.onPresent = [&](int) { seen.push_back(g_scene + 100 * (Mix_PlayingMusic() != 0)); };
-        s.Push(3, SDLK_z).Push(Title(2), SDLK_RIGHT).Push(Title(4), SDLK_z).Push(Title(8), SDLK_LEFT).Push(Title(8), SDLK_UP);
+        s.Push(3, SDLK_z)
+            .Push(Title(2), SDLK_RIGHT)
+            .Push(Title(4), SDLK_z)
+            .Push(Title(8), SDLK_LEFT)
+            .Push(Title(8), SDLK_UP);
         for (int k : keys) s.Push(Title(10), k);
         RunGame(dir, s.Push(Title(16), SDLK_ESCAPE));
         // A frame that ends its scene shows the next one, with the music of the old.
         const int L = SCENE_LOGO, T = SCENE_TITLE, M = 100, S = SCENE_STAGESELECT;
-        EXPECT_EQ(std::vector<int>(seen.begin() + 2, seen.end()),
-                  (std::vector<int>{L, T, T + M, T + M, T + M, S + M, S, S, S, S, S, T, T + M, T + M, T + M, T + M, T + M}));
+        EXPECT_EQ(
+            std::vector<int>(seen.begin() + 2, seen.end()),
+            (std::vector<int>{L, T, T + M, T + M, T + M, S + M, S, S, S, S, S, T, T + M, T + M, T + M, T + M, T + M}));
     }
 }
 
@@ -220,7 +227,7 @@ TEST(Faults, MissingFilesOrNoAudioDeviceAndTheGamePlaysOn) {
         {"sound/bgm/02.ogg", "dummy", 1, kMusicPieces - 1, true, true},
         {"sound/se/oo.wav", "dummy", 0, kMusicPieces, true, true},
         {nullptr, "no-such-driver", 0, kMusicPieces, true, true},
-        {nullptr, "disk", 0, kMusicPieces, true, true},  // its file cannot be made
+        {nullptr, "disk", 0, kMusicPieces, true, true}  // its file cannot be made
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.missing ? c.missing : "") + " " + c.audio);

@@ -9,9 +9,16 @@
 namespace {
 
 TEST(PcKeys, F11AndAltEnterToggleFullScreenOncePerPress) {
-    struct Press { int frame; SDLKey key; SDLMod mod; bool fullAfter; };
-    const Press presses[] = {{10, SDLK_F11, KMOD_NONE, true}, {20, SDLK_RETURN, KMOD_NONE, true},
-                             {30, SDLK_RETURN, KMOD_LALT, false}, {40, SDLK_KP_ENTER, KMOD_RALT, true}};
+    struct Press {
+        int frame;
+        SDLKey key;
+        SDLMod mod;
+        bool fullAfter;
+    };
+    const Press presses[] = {{10, SDLK_F11, KMOD_NONE, true},
+                             {20, SDLK_RETURN, KMOD_NONE, true},
+                             {30, SDLK_RETURN, KMOD_LALT, false},
+                             {40, SDLK_KP_ENTER, KMOD_RALT, true}};
     harness::GameDir dir;
     harness::Script s;
     std::vector<bool> full(60);
@@ -25,7 +32,9 @@ TEST(PcKeys, F11AndAltEnterToggleFullScreenOncePerPress) {
                 SDL_PushEvent(&e);
             }
     };
-    s.onPresent = [&](int frame) { if (frame < 60) full[frame] = (SDL_GetVideoSurface()->flags & SDL_FULLSCREEN) != 0; };
+    s.onPresent = [&](int frame) {
+        if (frame < 60) full[frame] = (SDL_GetVideoSurface()->flags & SDL_FULLSCREEN) != 0;
+    };
     s.Push(55, SDLK_ESCAPE);
     harness::RunGame(dir, s);
     for (const Press& p : presses) EXPECT_EQ(full[p.frame + 5], p.fullAfter) << p.frame;

@@ -49,9 +49,9 @@ struct Platform : ::testing::Test {
         harness::CloseScreen();
     }
     static void Release() {
-        for (int k : {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_KP2, SDLK_KP4, SDLK_KP6, SDLK_KP8, SDLK_z, SDLK_x,
-                      SDLK_c, SDLK_ESCAPE, SDLK_a, SDLK_RETURN, SDLK_EQUALS, SDLK_PLUS, SDLK_KP_PLUS, SDLK_MINUS,
-                      SDLK_KP_MINUS})
+        for (int k :
+             {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_KP2, SDLK_KP4, SDLK_KP6, SDLK_KP8, SDLK_z, SDLK_x, SDLK_c,
+              SDLK_ESCAPE, SDLK_a, SDLK_RETURN, SDLK_EQUALS, SDLK_PLUS, SDLK_KP_PLUS, SDLK_MINUS, SDLK_KP_MINUS})
             harness::SetKey(k, false);
         g_pad = false, g_axes[0] = g_axes[1] = 0;
         std::fill(g_buttons, g_buttons + 10, 0);
@@ -71,8 +71,8 @@ TEST_F(Frame, WaitSleepsOutTheRestOfSixteenMillisecondsAcrossTheWrap) {
     // Frames whose work took some microseconds, each counted from where the last
     // one's wait ended: from the clock's start, and from shortly before its wrap.
     const std::pair<int32_t, std::vector<uint32_t>> frames[] = {
-        {5000, {11000}}, {0, {16000}}, {15999, {1}}, {16000, {}}, {200000, {}},
-        {-1000000, {}},  // a clock that ran backwards
+        {5000, {11000}}, {0, {16000}}, {15999, {1}},
+        {16000, {}},     {200000, {}}, {-1000000, {}}  // a clock that ran backwards
     };
     for (uint32_t start : {0u, 0xFFFFF000u}) {  // the first frame's work crosses the wrap
         prvTickCount = start;
@@ -87,12 +87,11 @@ TEST_F(Frame, WaitSleepsOutTheRestOfSixteenMillisecondsAcrossTheWrap) {
 }
 
 TEST_F(Frame, PlayTimeCountsSixtyFramesToTheSecondAndHoldsAt999Hours) {
-    const std::vector<int32_t> cases[][2] = {  // frames, seconds, minutes, hours: before and after 61 frames
-        {{0, 0, 0, 0}, {1, 1, 0, 0}},
-        {{59, 59, 58, 0}, {0, 1, 59, 0}},
-        {{58, 59, 59, 0}, {59, 0, 0, 1}},
-        {{59, 59, 59, 999}, {0, 1, 0, 999}},
-    };
+    // frames, seconds, minutes, hours: before and after 61 frames
+    const std::vector<int32_t> cases[][2] = {{{0, 0, 0, 0}, {1, 1, 0, 0}},
+                                             {{59, 59, 58, 0}, {0, 1, 59, 0}},
+                                             {{58, 59, 59, 0}, {59, 0, 0, 1}},
+                                             {{59, 59, 59, 999}, {0, 1, 0, 999}}};
     for (const auto& c : cases) {
         std::copy(c[0].begin(), c[0].end(), gameflag + GF_PLAY_FRAMES);
         for (int i = 0; i < 61; i++) FPSWait();
@@ -101,10 +100,10 @@ TEST_F(Frame, PlayTimeCountsSixtyFramesToTheSecondAndHoldsAt999Hours) {
 }
 
 TEST_F(Frame, VolumeStepsByTenWithinTheMixerRangeAlongsideQuit) {
-    const int cases[][6] = {  // volume, up, down, quit; then stored, applied
-        {100, 1, 0, 0, 110, 110}, {125, 1, 0, 0, 128, 128}, {5, 0, 1, 0, 0, 0},     {128, 1, 1, 0, 118, 118},
-        {0, 1, 1, 1, 0, 0},       {50, 1, 0, 1, 60, 60},    {300, 0, 1, 0, 290, 128},
-    };
+    // volume, up, down, quit; then stored, applied
+    const int cases[][6] = {{100, 1, 0, 0, 110, 110}, {125, 1, 0, 0, 128, 128}, {5, 0, 1, 0, 0, 0},
+                            {128, 1, 1, 0, 118, 118}, {0, 1, 1, 1, 0, 0},       {50, 1, 0, 1, 60, 60},
+                            {300, 0, 1, 0, 290, 128}};
     for (const auto& c : cases) {
         g_scene = SCENE_TITLE;
         gameflag[GF_VOLUME] = c[0];
@@ -112,7 +111,8 @@ TEST_F(Frame, VolumeStepsByTenWithinTheMixerRangeAlongsideQuit) {
         EXPECT_EQ(system_keys(), 1 - c[3]);
         EXPECT_EQ(g_scene, c[3] ? SCENE_END : SCENE_TITLE);
         EXPECT_EQ((std::vector<int>{gameflag[GF_VOLUME], play_sevol, play_bgmvol}),
-                  (std::vector<int>{c[4], c[5], c[5]})) << c[0];
+                  (std::vector<int>{c[4], c[5], c[5]}))
+            << c[0];
     }
     SDL_Event quit{};
     quit.type = SDL_QUIT;
@@ -140,27 +140,30 @@ TEST_F(Frame, MagnificationShowsTheTopLeftBlownUp) {
 using Input = Platform;
 
 TEST_F(Input, EachSourceFeedsItsSlotAndPushesOnlyOnItsFirstSample) {
-    const int U = -1;  // unused field
-    const std::vector<int> sources[] = {  // key, joystick button, axis, value; then the slots held
-        {SDLK_UP, U, U, 0, 0},    {SDLK_KP8, U, U, 0, 0},   {SDLK_LEFT, U, U, 0, 2},  {SDLK_KP4, U, U, 0, 2},
-        {SDLK_DOWN, U, U, 0, 4},  {SDLK_KP2, U, U, 0, 4},   {SDLK_RIGHT, U, U, 0, 6}, {SDLK_KP6, U, U, 0, 6},
-        {SDLK_z, U, U, 0, 12},    {SDLK_c, U, U, 0, 14},    {SDLK_x, U, U, 0, 15},    {SDLK_ESCAPE, U, U, 0, 19},
-        {SDLK_a, U, U, 0},        {SDLK_RETURN, U, U, 0},   {0, 0, U, 0, 12},         {0, 1, U, 0, 15},
-        {0, 2, U, 0, 14},         {0, 3, U, 0, 13},         {0, 4, U, 0, 11},         {0, 5, U, 0, 10},
-        {0, 6, U, 0, 17},         {0, 7, U, 0, 16},         {0, 8, U, 0, 9},          {0, 9, U, 0, 8},
-        {0, U, 0, 16385, 6},      {0, U, 0, 16384},         {0, U, 0, -16385, 2},     {0, U, 0, -16384},
-        {0, U, 1, 16385, 4},      {0, U, 1, 16384},         {0, U, 1, -16385, 0},     {0, U, 1, -16384},
-        {SDLK_EQUALS, U, U, 0, 16}, {SDLK_PLUS, U, U, 0, 16}, {SDLK_KP_PLUS, U, U, 0, 16}, {SDLK_MINUS, U, U, 0, 17},
-        {SDLK_KP_MINUS, U, U, 0, 17},
-    };
-    for (const std::vector<int>& s : sources) {
+    const int U = -1;  // none
+    // key, joystick button, axis, value; then the slots held
+    // clang-format off
+    const int sources[][5] = {
+        {SDLK_UP, U, U, 0, 0},      {SDLK_KP8, U, U, 0, 0},     {SDLK_LEFT, U, U, 0, 2},    {SDLK_KP4, U, U, 0, 2},
+        {SDLK_DOWN, U, U, 0, 4},    {SDLK_KP2, U, U, 0, 4},     {SDLK_RIGHT, U, U, 0, 6},   {SDLK_KP6, U, U, 0, 6},
+        {SDLK_z, U, U, 0, 12},      {SDLK_c, U, U, 0, 14},      {SDLK_x, U, U, 0, 15},      {SDLK_ESCAPE, U, U, 0, 19},
+        {SDLK_a, U, U, 0, U},       {SDLK_RETURN, U, U, 0, U},  {0, 0, U, 0, 12},           {0, 1, U, 0, 15},
+        {0, 2, U, 0, 14},           {0, 3, U, 0, 13},           {0, 4, U, 0, 11},           {0, 5, U, 0, 10},
+        {0, 6, U, 0, 17},           {0, 7, U, 0, 16},           {0, 8, U, 0, 9},            {0, 9, U, 0, 8},
+        {0, U, 0, 16385, 6},        {0, U, 0, 16384, U},        {0, U, 0, -16385, 2},       {0, U, 0, -16384, U},
+        {0, U, 1, 16385, 4},        {0, U, 1, 16384, U},        {0, U, 1, -16385, 0},       {0, U, 1, -16384, U},
+        {SDLK_EQUALS, U, U, 0, 16}, {SDLK_PLUS, U, U, 0, 16},   {SDLK_KP_PLUS, U, U, 0, 16}, {SDLK_MINUS, U, U, 0, 17},
+        {SDLK_KP_MINUS, U, U, 0, 17}};
+    // clang-format on
+    for (const auto& s : sources) {
         Release();
         KeyInput();
         if (s[0]) harness::SetKey(s[0], true);
         g_pad = s[1] >= 0 || s[2] >= 0;
         if (s[1] >= 0) g_buttons[s[1]] = 1;
         if (s[2] >= 0) g_axes[s[2]] = s[3];
-        std::set<int> slots(s.begin() + 4, s.end());
+        std::set<int> slots;
+        if (s[4] >= 0) slots.insert(s[4]);
         for (int sample = 0; sample < 2; sample++) {
             KeyInput();
             EXPECT_EQ(Held(), slots) << "key " << s[0] << " button " << s[1] << " axis " << s[2];
@@ -209,10 +212,10 @@ TEST_F(Drawing, NumbersAreZeroPaddedFieldsOfTheirLowestDigits) {
         const char* shown;  // twelve glyph places from x = 0
     };
     const Case cases[] = {
-        {7, 3, false, "007........."},          {-42, 2, false, "42.........."}, {12345, 3, false, "345........."},
-        {5, 0, false, "............"},          {-7, -3, false, "............"}, {2147483647, 6, false, "483647......"},
-        {INT_MIN, 12, false, "002147483648"},   {5, 2, true, "05.........."},    {5, 4, true, "..0005......"},
-        {1, 1000000, false, "000000000000"},  // runs off screen without harm
+        {7, 3, false, "007........."},        {-42, 2, false, "42.........."}, {12345, 3, false, "345........."},
+        {5, 0, false, "............"},        {-7, -3, false, "............"}, {2147483647, 6, false, "483647......"},
+        {INT_MIN, 12, false, "002147483648"}, {5, 2, true, "05.........."},    {5, 4, true, "..0005......"},
+        {1, 1000000, false, "000000000000"}  // runs off screen without harm
     };
     for (const Case& c : cases) {
         ClearSecondary();
@@ -239,13 +242,18 @@ TEST_F(Drawing, BlitsClipAndEmptySlotsDrawNothing) {
 TEST_F(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
     // The picture's palette is the display's moved by five: its entry 0 is
     // the display's entry 5, so its pixels of index 5 are the see-through ones.
-    harness::MakeBmp(dir.File("keyed.bmp"), 3, 1, [](int x, int) { return x == 0 ? 0 : x == 1 ? 5 : 50; }, 5);
+    harness::MakeBmp(
+        dir.File("keyed.bmp"), 3, 1, [](int x, int) { return x == 0   ? 0
+                                                             : x == 1 ? 5
+                                                                      : 50; }, 5);
     ASSERT_EQ(LoadBitmap(dir.File("keyed.bmp").c_str(), 4, 1), 0);
     ASSERT_EQ(LoadBitmap(dir.File("keyed.bmp").c_str(), 5, 0), 0);
     Blt(4, 0, 0);
     Blt(5, 0, 1);
-    EXPECT_EQ((std::vector<int>{ScreenPixel(0, 0), ScreenPixel(1, 0), ScreenPixel(2, 0)}), (std::vector<int>{5, 1, 55}));
-    EXPECT_EQ((std::vector<int>{ScreenPixel(0, 1), ScreenPixel(1, 1), ScreenPixel(2, 1)}), (std::vector<int>{5, 10, 55}));
+    EXPECT_EQ((std::vector<int>{ScreenPixel(0, 0), ScreenPixel(1, 0), ScreenPixel(2, 0)}),
+              (std::vector<int>{5, 1, 55}));
+    EXPECT_EQ((std::vector<int>{ScreenPixel(0, 1), ScreenPixel(1, 1), ScreenPixel(2, 1)}),
+              (std::vector<int>{5, 10, 55}));
 }
 
 const std::string kSound = std::string(GAME_DIR) + "/sound/";
@@ -271,11 +279,13 @@ TEST_F(Bank, EachEffectKeepsOneChannelAndIdsOutsideTheTableDoNothing) {
     Mix_QuerySpec(&frequency, &format, &channels);
     EXPECT_EQ((std::vector<int>{frequency, format, channels, Mix_AllocateChannels(-1)}),
               (std::vector<int>{44100, AUDIO_S16LSB, 2, kEffectChannels}));
-    const std::pair<int, std::vector<int>> steps[] = {  // effect played, then the channel table
-        {3, {3, -1, -1, -1, -1, -1, -1, -1}}, {3, {3, -1, -1, -1, -1, -1, -1, -1}}, {1, {3, 1, -1, -1, -1, -1, -1, -1}},
-        {2, {3, 1, 2, -1, -1, -1, -1, -1}},   {1, {3, 1, 2, -1, -1, -1, -1, -1}},   {-1, {3, 1, 2, -1, -1, -1, -1, -1}},
-        {32, {3, 1, 2, -1, -1, -1, -1, -1}},  {INT_MAX, {3, 1, 2, -1, -1, -1, -1, -1}},
-        {INT_MIN, {3, 1, 2, -1, -1, -1, -1, -1}}, {9, {3, 1, 2, -1, -1, -1, -1, -1}},  // nor does an empty slot
+    // effect played, then the channel table
+    const std::pair<int, std::vector<int>> steps[] = {
+        {3, {3, -1, -1, -1, -1, -1, -1, -1}},     {3, {3, -1, -1, -1, -1, -1, -1, -1}},
+        {1, {3, 1, -1, -1, -1, -1, -1, -1}},      {2, {3, 1, 2, -1, -1, -1, -1, -1}},
+        {1, {3, 1, 2, -1, -1, -1, -1, -1}},       {-1, {3, 1, 2, -1, -1, -1, -1, -1}},
+        {32, {3, 1, 2, -1, -1, -1, -1, -1}},      {INT_MAX, {3, 1, 2, -1, -1, -1, -1, -1}},
+        {INT_MIN, {3, 1, 2, -1, -1, -1, -1, -1}}, {9, {3, 1, 2, -1, -1, -1, -1, -1}}  // nor does an empty slot
     };
     for (const auto& [effect, table] : steps) {
         soundPlaySe(effect);

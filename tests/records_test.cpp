@@ -1,4 +1,6 @@
 // The settings and work records as files: what a saved game relies on.
+#include "platform/records.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -10,7 +12,6 @@
 #include <map>
 
 #include "harness/harness.h"
-#include "platform/records.h"
 
 using namespace harness;
 
@@ -55,13 +56,15 @@ TEST_F(Records, AFileFillsOnlyTheBytesItHolds) {
 
 TEST_F(Records, FirstStartDefaultsAndAnExistingFileAsItStands) {
     main_init_config();
-    const std::map<int, int32_t> defaults = {  // all others 0
-        {GF_KEY_DOWN, 4},   {GF_KEY_LEFT, 2},   {GF_KEY_RIGHT, 6},     {GF_KEY_A, 12},          {GF_KEY_B, 15},
-        {6, 14},            {7, 13},            {8, 10},               {9, 11},                 {10, 8},
-        {11, 9},            {GF_VOLUME, 128},   {GF_NEW_GAME, 1},      {GF_STAGE_DONE, 1},      {GF_STARTED, 1},
-        {111, 59},          {112, 59},          {113, 99},             {GF_START_STAGE, 1},     {GF_STAGE_LIMIT, 50},
-        {GF_CONTINUE_STAGE, -1}, {137, 1595959}, {138, 999},
-    };
+    // all others 0
+    // clang-format off
+    const std::map<int, int32_t> defaults = {
+        {GF_KEY_DOWN, 4},        {GF_KEY_LEFT, 2},        {GF_KEY_RIGHT, 6},       {GF_KEY_A, 12},          {GF_KEY_B, 15},
+        {6, 14},                 {7, 13},                 {8, 10},                 {9, 11},                 {10, 8},
+        {11, 9},                 {GF_VOLUME, 128},        {GF_NEW_GAME, 1},        {GF_STAGE_DONE, 1},      {GF_STARTED, 1},
+        {111, 59},               {112, 59},               {113, 99},               {GF_START_STAGE, 1},     {GF_STAGE_LIMIT, 50},
+        {GF_CONTINUE_STAGE, -1}, {137, 1595959},          {138, 999}};
+    // clang-format on
     for (int i = 0; i < kRecordSize; i++) {
         int32_t expected = i >= 200 && i < 300 ? 1105959 : i >= GF_STAGE_BEST && i < 400 ? 99 : 0;
         EXPECT_EQ(gameflag[i], defaults.count(i) ? defaults.at(i) : expected) << "index " << i;
@@ -76,14 +79,19 @@ TEST_F(Records, FirstStartDefaultsAndAnExistingFileAsItStands) {
 
 TEST_F(Records, DebugSwitchIsTheNumberAfterTheFirstLineMentioningIt) {
     const std::pair<std::string, int> cases[] = {
-        {"DebugDisp=1\n", 1},   {"DebugDisp=12abc\n", 12},        {"DebugDisp = 1\n", 0},     {"DebugDisp=-1\n", 0},
-        {"DebugDisp=1", 1},     {"other=3\nDebugDisp=4\n", 4},    {"xDebugDispy=5\n", 5},     {"debugdisp=1\n", 0},
+        {"DebugDisp=1\n", 1},
+        {"DebugDisp=12abc\n", 12},
+        {"DebugDisp = 1\n", 0},
+        {"DebugDisp=-1\n", 0},
+        {"DebugDisp=1", 1},
+        {"other=3\nDebugDisp=4\n", 4},
+        {"xDebugDispy=5\n", 5},
+        {"debugdisp=1\n", 0},
         {"MyDebugDispX\nDebugDisp=1\n", 0},  // the first mention has no "=": off
-        {"a=1 DebugDisp\n", 1},               // the first "=" of the line counts
+        {"a=1 DebugDisp\n", 1},              // the first "=" of the line counts
         {"DebugDisp=99999999999999\n", 2147483647},
         {std::string(260, 'a') + "DebugDisp=7\n", 7},  // read in pieces of 255
-        {"", 0},
-    };
+        {"", 0}};
     for (const auto& [text, expected] : cases) {
         std::ofstream("debug.txt") << text;
         EXPECT_EQ(GetConfig("debug.txt", "DebugDisp"), expected) << text;

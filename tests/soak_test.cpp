@@ -1,8 +1,8 @@
 // A short soak: five games and the menus between them, with random keys.
 // Nothing may grow from one title screen to the next.
-#include <gtest/gtest.h>
-
 #include "../soak/soak.h"
+
+#include <gtest/gtest.h>
 
 TEST(Soak, TwentyThousandFramesLeaveNothingBehind) {
     soak::Report r = soak::Run(20000, 1);

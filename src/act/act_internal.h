@@ -12,8 +12,8 @@ enum PlayerField {
     pressed = 2,       // 1 from a push until the next signal
     swing_count = 3,   // frames left of the chopping pose
     score = 4,
-    time_left = 8,     // frames of play left
-    debug_x = 30,      // the vector the debug overlay measures
+    time_left = 8,  // frames of play left
+    debug_x = 30,   // the vector the debug overlay measures
     debug_y = 31,
 };
 

@@ -6,8 +6,8 @@
 #include "platform/surfaces.h"
 #include "sound/sound.h"
 
-constexpr int kWindowFrames = 60;        // a signal stays open this long unless chopped
-constexpr int kFastFrames = 10;          // a chop in the window's first 10 frames is a fast one
+constexpr int kWindowFrames = 60;  // a signal stays open this long unless chopped
+constexpr int kFastFrames = 10;    // a chop in the window's first 10 frames is a fast one
 constexpr int kFastPoints = 1000;
 constexpr int kPointsPerFrameLeft = 10;  // a slower chop: 10 points for each window frame left
 constexpr int kSwingFrames = 30;

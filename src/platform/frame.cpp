@@ -31,8 +31,8 @@ static bool Tick60(int32_t& counter) {
 }
 
 static void AdvancePlayTime() {
-    if (Tick60(gameflag[GF_PLAY_FRAMES]) && Tick60(gameflag[GF_PLAY_SECONDS]) &&
-        Tick60(gameflag[GF_PLAY_MINUTES]) && gameflag[GF_PLAY_HOURS] < 999)
+    if (Tick60(gameflag[GF_PLAY_FRAMES]) && Tick60(gameflag[GF_PLAY_SECONDS]) && Tick60(gameflag[GF_PLAY_MINUTES]) &&
+        gameflag[GF_PLAY_HOURS] < 999)
         gameflag[GF_PLAY_HOURS]++;
 }
 

@@ -1,9 +1,8 @@
 // Showing a finished frame in the window, magnified when the settings ask.
-#include "platform/frame.h"
-
 #include <SDL.h>
 #include <SDL_rotozoom.h>
 
+#include "platform/frame.h"
 #include "platform/records.h"
 #include "platform/seams.h"
 #include "platform/surfaces.h"

@@ -1,14 +1,13 @@
 // Showing a finished frame on the page's canvas. Emscripten's SDL cannot show
 // an 8-bit display, so each frame goes through the current palette here and
 // the page scales the canvas.
-#include "platform/frame.h"
-
 #include <SDL.h>
 #include <emscripten.h>
 
 #include <cstdint>
 #include <cstring>
 
+#include "platform/frame.h"
 #include "platform/records.h"
 #include "platform/seams.h"
 #include "platform/surfaces.h"
@@ -23,9 +22,9 @@ EM_JS(void, ShowFrame, (const uint32_t* pixels, int width, int height), {
     if (!shown) {
         var context = Module.canvas.getContext('2d');
         shown = Module.shownFrame = {
-            context: context,
-            image: context.createImageData(width, height),
-            pixels: HEAPU8.subarray(pixels, pixels + width * height * 4)
+            context : context,
+            image : context.createImageData(width, height),
+            pixels : HEAPU8.subarray(pixels, pixels + width * height * 4)
         };
     }
     shown.image.data.set(shown.pixels);

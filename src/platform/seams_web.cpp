@@ -1,9 +1,9 @@
 // The browser's clock and sleep. Sleeping hands the page its turn to draw
 // and take keys (Asyncify unwinds to the browser's event loop); the native
 // sleep would hold the page still.
-#include "platform/seams.h"
-
 #include <emscripten.h>
+
+#include "platform/seams.h"
 
 static uint32_t PageClockUs() {
     static const double start = emscripten_get_now();

@@ -23,8 +23,6 @@ void ClearSecondary();
 
 // A number as a zero-padded field of its lowest `digits` decimal digits, from
 // glyphs laid side by side in a slot; no sign is drawn.
-void BltNumericImage(int value, int digits, int x, int y, int slot, int glyphX, int glyphY, int glyphW,
-                     int glyphH);
+void BltNumericImage(int value, int digits, int x, int y, int slot, int glyphX, int glyphY, int glyphW, int glyphH);
 // The same field, started (digits - 2) glyph widths right of x.
-void BltNumericImage2(int value, int digits, int x, int y, int slot, int glyphX, int glyphY, int glyphW,
-                      int glyphH);
+void BltNumericImage2(int value, int digits, int x, int y, int slot, int glyphX, int glyphY, int glyphW, int glyphH);

@@ -2,14 +2,14 @@
 // as a true-colour canvas and has no palettes or colour keys, so here the
 // 8-bit pictures, their blits and the display are our own; SDL's surface
 // structure only carries them, so the rest of the game sees no difference.
-#include "platform/surfaces.h"
-
 #include <SDL.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "platform/surfaces.h"
 
 SDL_Surface* g_screen;
 SDL_Surface* bitmap[kSurfaceSlots];

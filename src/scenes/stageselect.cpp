@@ -36,4 +36,6 @@ void stageselect_relese() {
     soundStopBgm(0);
 }
 
-void stageselect_main() { RunSceneLoop(stageselect_init, stageselect_keys, stageselect_drow, stageselect_relese, &scene_exit); }
+void stageselect_main() {
+    RunSceneLoop(stageselect_init, stageselect_keys, stageselect_drow, stageselect_relese, &scene_exit);
+}

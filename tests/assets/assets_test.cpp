@@ -55,10 +55,9 @@ TEST(Pictures, SizePaletteAndSeeThroughParts) {
         const char* file;
         int w, h, seeThrough;  // percent of key pixels: none in full-screen pictures, or at least this
     } pictures[] = {
-        {"a_logo.bmp", 320, 240, 0},       {"sys/fonts2.bmp", 100, 8, 5}, {"title/title1.bmp", 320, 240, 0},
-        {"title/scl.bmp", 32, 4, 0},        {"title/stageselect.bmp", 320, 240, 0},
-        {"bak/bak.bmp", 320, 240, 0},       {"player/ri0.bmp", 256, 224, 50}, {"player/clear.bmp", 320, 240, 50},
-    };
+        {"a_logo.bmp", 320, 240, 0},      {"sys/fonts2.bmp", 100, 8, 5},          {"title/title1.bmp", 320, 240, 0},
+        {"title/scl.bmp", 32, 4, 0},      {"title/stageselect.bmp", 320, 240, 0}, {"bak/bak.bmp", 320, 240, 0},
+        {"player/ri0.bmp", 256, 224, 50}, {"player/clear.bmp", 320, 240, 50}};
     for (const auto& p : pictures) {
         SCOPED_TRACE(p.file);
         const Bmp img(p.file);
@@ -83,7 +82,7 @@ TEST(Pictures, SpritesGlyphsAndReadoutsAreWhereTheGameLooks) {
         {96, 96, 64, 64}, {160, 96, 64, 64},  // the bird idle, signalling
         {0, 64, 32, 32},  {32, 64, 32, 32},   // the halves
         {0, 160, 96, 32}, {0, 192, 96, 32},   // the score and time panels
-        {0, 32, 32, 32},                      // the log
+        {0, 32, 32, 32}                       // the log
     };
     for (int i = 0; i < 9; i++) {
         EXPECT_GT(sheet.in(sprites[i]).size(), 2u) << i << " looks empty";
@@ -140,16 +139,16 @@ TEST(Sounds, EffectsArePromptAndLoudWithoutClipping) {
     const struct {
         const char* name;
         double minSeconds, maxSeconds;
-    } effects[] = {
-        {"tavi", 0.8, 1.3},     {"hit1", 0.12, 0.3}, {"kan", 0.2, 0.45},  {"oo", 0.1, 0.22},   {"msg", 0.03, 0.15},
-        {"select", 0.01, 0.06}, {"sw", 0.15, 0.4},   {"jump", 0.15, 0.4}, {"puwa", 0.08, 0.3},
-    };
+    } effects[] = {{"tavi", 0.8, 1.3}, {"hit1", 0.12, 0.3}, {"kan", 0.2, 0.45},
+                   {"oo", 0.1, 0.22},  {"msg", 0.03, 0.15}, {"select", 0.01, 0.06},
+                   {"sw", 0.15, 0.4},  {"jump", 0.15, 0.4}, {"puwa", 0.08, 0.3}};
     for (const auto& c : effects) {
         SCOPED_TRACE(c.name);
         Mix_Chunk* chunk = Mix_LoadWAV((kGame + "/sound/se/" + c.name + ".wav").c_str());
         ASSERT_NE(chunk, nullptr) << Mix_GetError();
         std::vector<float> left;
-        for (size_t i = 0; i < chunk->alen / 4; ++i) left.push_back(reinterpret_cast<Sint16*>(chunk->abuf)[2 * i] / 32768.0f);
+        for (size_t i = 0; i < chunk->alen / 4; ++i)
+            left.push_back(reinterpret_cast<Sint16*>(chunk->abuf)[2 * i] / 32768.0f);
         Heard h = Listen(left);
         EXPECT_TRUE(h.seconds >= c.minSeconds && h.seconds <= c.maxSeconds) << h.seconds;
         EXPECT_TRUE(h.peakDb >= -24.0 && h.peakDb <= -9.5) << h.peakDb << ": levelled by loudness under one ceiling";
@@ -170,7 +169,8 @@ TEST(Sounds, MusicDecodesAtItsLengthAndLoopsCleanly) {
         std::vector<float> left;
         float** block = nullptr;
         int section = 0;
-        for (long n; (n = ov_read_float(&vf, &block, 4096, &section)) > 0;) left.insert(left.end(), block[0], block[0] + n);
+        for (long n; (n = ov_read_float(&vf, &block, 4096, &section)) > 0;)
+            left.insert(left.end(), block[0], block[0] + n);
         ov_clear(&vf);
         EXPECT_EQ(long(left.size()), declared);
         Heard h = Listen(left);

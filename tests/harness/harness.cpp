@@ -142,9 +142,7 @@ void ClearPad() { g_pad = Pad{}; }
 
 void SetKey(int key, bool down) { SDL_GetKeyState(nullptr)[key] = down ? 1 : 0; }
 
-uint8_t ScreenPixel(int x, int y) {
-    return static_cast<const uint8_t*>(g_screen->pixels)[y * g_screen->pitch + x];
-}
+uint8_t ScreenPixel(int x, int y) { return static_cast<const uint8_t*>(g_screen->pixels)[y * g_screen->pitch + x]; }
 
 std::vector<uint8_t> ScreenPixels() {
     std::vector<uint8_t> pixels;

@@ -14,11 +14,11 @@ namespace harness {
 
 // Global frame numbers of a run that passes the menus as fast as they allow:
 // Z skips the logo in frame 3, NEW GAME is taken in the title's frame 2.
-constexpr int Title(int t) { return 3 + t; }   // the title's frame t, from 1
-constexpr int Act(int f) { return 5 + f; }     // the game's frame f: two start frames, then play
+constexpr int Title(int t) { return 3 + t; }  // the title's frame t, from 1
+constexpr int Act(int f) { return 5 + f; }    // the game's frame f: two start frames, then play
 constexpr int Play(int p) { return Act(2 + p); }
 constexpr int Res(int r) { return Play(kPlayFrames) + r; }  // the result's frame r
-constexpr int kTitleAgain = Res(63);           // the title's first frame after an OK in Res(61)
+constexpr int kTitleAgain = Res(63);                        // the title's first frame after an OK in Res(61)
 
 // A fresh working folder holding copies of the built pictures and sounds,
 // an empty save/ and replay/0/; removed again when it goes out of scope.

@@ -17,8 +17,7 @@ static void FillPalette(SDL_Color colors[256], int shift = 0) {
     }
 }
 
-void MakeBmp(const std::string& path, int width, int height, const std::function<int(int x, int y)>& pixel,
-             int shift) {
+void MakeBmp(const std::string& path, int width, int height, const std::function<int(int x, int y)>& pixel, int shift) {
     SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 8, 0, 0, 0, 0);
     SDL_Color colors[256];
     FillPalette(colors, shift);

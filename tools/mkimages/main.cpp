@@ -42,8 +42,10 @@ Library load_library(const std::string& dir) {
 
 void write(const fs::path& path, const Canvas& c, const Palette& pal) {
     fs::create_directories(path.parent_path());
-    if (path.extension() == ".png") write_png(path.string(), c, pal);
-    else write_bmp(path.string(), c, pal);
+    if (path.extension() == ".png")
+        write_png(path.string(), c, pal);
+    else
+        write_bmp(path.string(), c, pal);
 }
 
 }  // namespace

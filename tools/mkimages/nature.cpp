@@ -53,7 +53,9 @@ void grow_oak(const Pen& p, const Palette& pal, int x, int base, int radius, int
         fill_poly(q, {x - tw / 2, cy, x + tw / 2, cy, x + tw, base, x - tw, base}, shade(pal, "bark", 2));
         fill_rect(q, x + tw / 4, cy, std::max(1, tw / 3), base - cy, shade(pal, "bark", 1));
     }
-    struct Blob { int x, y, r; };
+    struct Blob {
+        int x, y, r;
+    };
     std::vector<Blob> blobs = {{x, cy, radius * 3 / 4}};
     int state = seed;
     for (int k = 0; k < 6; ++k) {
@@ -61,7 +63,8 @@ void grow_oak(const Pen& p, const Palette& pal, int x, int base, int radius, int
         blobs.push_back({x - radius / 2 + rnd(state, radius + 1), cy - radius / 2 + rnd(state, radius * 3 / 4 + 1), r});
     }
     for (const Blob& b : blobs) fill_ellipse(q, b.x, b.y, b.r, b.r, shade(pal, "leaf", 2));
-    for (const Blob& b : blobs) fill_ellipse(q, b.x - b.r / 5, b.y - b.r / 4, b.r * 3 / 4, b.r * 3 / 4, shade(pal, "leaf", 3));
+    for (const Blob& b : blobs)
+        fill_ellipse(q, b.x - b.r / 5, b.y - b.r / 4, b.r * 3 / 4, b.r * 3 / 4, shade(pal, "leaf", 3));
     for (const Blob& b : blobs) fill_ellipse(q, b.x - b.r / 3, b.y - b.r / 2, b.r / 3, b.r / 4, shade(pal, "leaf", 5));
     add_outline(q, shade(pal, "leaf", 0), false);
     compose(p, layer);

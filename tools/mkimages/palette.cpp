@@ -20,8 +20,7 @@ struct Builder {
     }
     void add(const std::string& name, Rgb c) {
         if (used == 256) throw std::runtime_error("palette: more than 256 colours");
-        if (used > 0 && same(c, pal.rgb[0]))
-            throw std::runtime_error("palette: " + name + " repeats the colour key");
+        if (used > 0 && same(c, pal.rgb[0])) throw std::runtime_error("palette: " + name + " repeats the colour key");
         if (!name.empty()) pal.names[name] = used;
         pal.rgb[used++] = c;
     }

@@ -15,7 +15,10 @@ Args split(const std::string& line) {
     Args out;
     size_t i = 0;
     while (i < line.size()) {
-        if (isspace(static_cast<unsigned char>(line[i]))) { ++i; continue; }
+        if (isspace(static_cast<unsigned char>(line[i]))) {
+            ++i;
+            continue;
+        }
         if (line[i] == '#') break;
         if (line[i] == '"') {
             const size_t end = line.find('"', i + 1);
@@ -110,7 +113,8 @@ struct Painter {
             pen.ox = base_x + num(a, 1);
             pen.oy = base_y + num(a, 2);
         } else if (c == "clip") {
-            if (a.size() > 1 && a[1] == "off") pen.x0 = pen.y0 = 0, pen.x1 = pen.y1 = INT_MAX;
+            if (a.size() > 1 && a[1] == "off")
+                pen.x0 = pen.y0 = 0, pen.x1 = pen.y1 = INT_MAX;
             else {
                 pen.x0 = pen.ox + num(a, 1);
                 pen.y0 = pen.oy + num(a, 2);

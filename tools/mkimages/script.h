@@ -21,7 +21,7 @@
 struct Library {
     std::string dir;  // where the .shp files live
     Palette pal;
-    Pixmaps maps;     // includes the font glyphs, named "font:<char>"
+    Pixmaps maps;  // includes the font glyphs, named "font:<char>"
 };
 
 Canvas render(const Library& lib, const std::string& name);

@@ -76,12 +76,20 @@ void draw_line(const Pen& p, int xa, int ya, int xb, int yb, uint8_t v, int widt
     const int sx = xa < xb ? 1 : -1, sy = ya < yb ? 1 : -1;
     int err = dx + dy;
     for (;;) {
-        if (width <= 1) p.dot(xa, ya, v);
-        else fill_ellipse(p, xa, ya, (width - 1) / 2, (width - 1) / 2, v);
+        if (width <= 1)
+            p.dot(xa, ya, v);
+        else
+            fill_ellipse(p, xa, ya, (width - 1) / 2, (width - 1) / 2, v);
         if (xa == xb && ya == yb) break;
         const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; xa += sx; }
-        if (e2 <= dx) { err += dx; ya += sy; }
+        if (e2 >= dy) {
+            err += dy;
+            xa += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            ya += sy;
+        }
     }
 }
 
@@ -122,11 +130,11 @@ void add_outline(const Pen& p, uint8_t v, bool diagonal) {
     const Canvas before = *p.c;
     each_clipped(p, [&](int x, int y) {
         if (pixel(before, x, y) != 0) return;
-        bool edge = pixel(before, x - 1, y) || pixel(before, x + 1, y) || pixel(before, x, y - 1) ||
-                    pixel(before, x, y + 1);
+        bool edge =
+            pixel(before, x - 1, y) || pixel(before, x + 1, y) || pixel(before, x, y - 1) || pixel(before, x, y + 1);
         if (diagonal)
-            edge = edge || pixel(before, x - 1, y - 1) || pixel(before, x + 1, y - 1) ||
-                   pixel(before, x - 1, y + 1) || pixel(before, x + 1, y + 1);
+            edge = edge || pixel(before, x - 1, y - 1) || pixel(before, x + 1, y - 1) || pixel(before, x - 1, y + 1) ||
+                   pixel(before, x + 1, y + 1);
         if (edge) put(*p.c, x, y, v);
     });
 }

@@ -5,9 +5,9 @@
 #include <vector>
 
 struct Effect {
-  std::string name;  // file stem under se/
-  std::vector<float> (*make)();
-  double loudness;  // LUFS as played on both channels (loudness.h)
+    std::string name;  // file stem under se/
+    std::vector<float> (*make)();
+    double loudness;  // LUFS as played on both channels (loudness.h)
 };
 
 const std::vector<Effect>& effects();

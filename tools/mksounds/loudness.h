@@ -13,7 +13,7 @@ std::vector<double> kWeighted(const std::vector<float>& x);
 // From the first sample at -40 dBFS to the end of the last 10 ms block that
 // is within 20 dB of the sound's loudest block.
 struct Span {
-  size_t begin = 0, end = 0;
+    size_t begin = 0, end = 0;
 };
 Span audiblePart(const std::vector<float>& mono);
 

@@ -18,50 +18,51 @@
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s <song dir> <output dir>\n", argv[0]);
-    return 2;
-  }
-  auto began = std::chrono::steady_clock::now();
-  try {
-    fs::path out = argv[2];
-    fs::create_directories(out / "bgm");
-    fs::create_directories(out / "se");
-
-    for (const Effect& e : effects()) writeWav((out / "se" / (e.name + ".wav")).string(), finishEffect(e.make(), e.loudness));
-
-    std::vector<fs::path> songs;
-    for (const auto& entry : fs::directory_iterator(argv[1]))
-      if (entry.path().extension() == ".song") songs.push_back(entry.path());
-    std::sort(songs.begin(), songs.end());
-    if (songs.empty()) throw std::runtime_error(std::string(argv[1]) + ": no .song files");
-
-    // Parse everything first so a typo fails fast, then encode on every core.
-    std::vector<Score> scores;
-    for (const auto& path : songs) scores.push_back(loadScore(path.string()));
-    std::vector<std::string> errors(songs.size());
-    std::vector<std::thread> workers;
-    unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    for (unsigned w = 0; w < cores; ++w) {
-      workers.emplace_back([&, w] {
-        for (size_t i = w; i < songs.size(); i += cores) {
-          try {
-            fs::path target = out / "bgm" / songs[i].stem();
-            writeOgg(target.string() + ".ogg", renderScore(scores[i]), scores[i].title);
-          } catch (const std::exception& ex) {
-            errors[i] = ex.what();
-          }
-        }
-      });
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <song dir> <output dir>\n", argv[0]);
+        return 2;
     }
-    for (auto& t : workers) t.join();
-    for (const auto& e : errors)
-      if (!e.empty()) throw std::runtime_error(e);
-  } catch (const std::exception& ex) {
-    std::fprintf(stderr, "mksounds: %s\n", ex.what());
-    return 1;
-  }
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-  std::printf("mksounds: wrote %zu effects and the music in %.1f s\n", effects().size(), seconds);
-  return 0;
+    auto began = std::chrono::steady_clock::now();
+    try {
+        fs::path out = argv[2];
+        fs::create_directories(out / "bgm");
+        fs::create_directories(out / "se");
+
+        for (const Effect& e : effects())
+            writeWav((out / "se" / (e.name + ".wav")).string(), finishEffect(e.make(), e.loudness));
+
+        std::vector<fs::path> songs;
+        for (const auto& entry : fs::directory_iterator(argv[1]))
+            if (entry.path().extension() == ".song") songs.push_back(entry.path());
+        std::sort(songs.begin(), songs.end());
+        if (songs.empty()) throw std::runtime_error(std::string(argv[1]) + ": no .song files");
+
+        // Parse everything first so a typo fails fast, then encode on every core.
+        std::vector<Score> scores;
+        for (const auto& path : songs) scores.push_back(loadScore(path.string()));
+        std::vector<std::string> errors(songs.size());
+        std::vector<std::thread> workers;
+        unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        for (unsigned w = 0; w < cores; ++w) {
+            workers.emplace_back([&, w] {
+                for (size_t i = w; i < songs.size(); i += cores) {
+                    try {
+                        fs::path target = out / "bgm" / songs[i].stem();
+                        writeOgg(target.string() + ".ogg", renderScore(scores[i]), scores[i].title);
+                    } catch (const std::exception& ex) {
+                        errors[i] = ex.what();
+                    }
+                }
+            });
+        }
+        for (auto& t : workers) t.join();
+        for (const auto& e : errors)
+            if (!e.empty()) throw std::runtime_error(e);
+    } catch (const std::exception& ex) {
+        std::fprintf(stderr, "mksounds: %s\n", ex.what());
+        return 1;
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    std::printf("mksounds: wrote %zu effects and the music in %.1f s\n", effects().size(), seconds);
+    return 0;
 }

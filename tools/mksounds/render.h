@@ -6,7 +6,7 @@
 #include "score.h"
 
 struct Stereo {
-  std::vector<float> left, right;
+    std::vector<float> left, right;
 };
 
 // A looping score renders to exactly its song length with every tail wrapped round
