@@ -298,10 +298,11 @@ TEST_F(Bank, EachEffectKeepsOneChannelAndIdsOutsideTheTableDoNothing) {
     EXPECT_EQ(Channels(), std::vector<int>(kEffectChannels, -1));
     for (int e = 0; e < SE_COUNT; e++) soundPlaySe(e);  // nine effects, eight channels
     EXPECT_EQ(Channels(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
-    soundRelease();  // then every stop is safe
-    soundStopSeAll();
+    soundRelease();  // then every call is safe, and nothing plays or stops
     soundStopSe(2);
     soundPlaySe(2);
+    EXPECT_EQ(Channels(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    soundStopSeAll();
     EXPECT_EQ(Channels(), std::vector<int>(kEffectChannels, -1));
 }
 
@@ -321,13 +322,11 @@ TEST_F(Bank, MusicSlotsVolumeAndAMissingEffectThatSilencesAll) {
     EXPECT_EQ(Mix_PlayingMusic(), 0) << "any slot with music stops whatever plays";
     soundPlayBgm(2);
     EXPECT_EQ(Mix_VolumeMusic(-1), 40) << "music started later";
-    soundStopBgm(2);
-    soundLoadBufferSE(SE_PUWA, "none.wav");
-    EXPECT_EQ(sound_use, 0);
+    soundLoadBufferSE(SE_PUWA, "none.wav");  // sound is off from here: nothing starts or stops
     soundPlaySe(3);
-    soundPlayBgm(1);
+    soundStopBgm(0);
+    EXPECT_EQ((std::vector<int>{sound_use, Mix_PlayingMusic()}), (std::vector<int>{0, 1}));
     EXPECT_EQ(Channels(), std::vector<int>(kEffectChannels, -1));
-    EXPECT_EQ(Mix_PlayingMusic(), 0);
 }
 
 }  // namespace
