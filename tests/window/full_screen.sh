@@ -59,6 +59,8 @@ while :; do
 done
 xdotool key --window "$win" F11
 expect_size 1280x960 "after F11 again"
+xdotool key --window "$win" Return
+expect_size 1280x960 "after Enter without Alt"
 xdotool key --window "$win" alt+Return
 expect_size 1920x1080 "after Alt+Enter"
 xdotool key --window "$win" alt+Return
