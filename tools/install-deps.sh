@@ -5,9 +5,10 @@ set -e
 packages="build-essential cmake pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-gfx1.2-dev
 libvorbis-dev libgtest-dev"
 if [ "${1:-}" = "--tests" ]; then
-    # The Debian package and its checks; libcaca0 for the classic SDL 1.2 library.
+    # llvm: the symbolizer the fuzz runs' leak suppressions match through; then
+    # the Debian package and its checks; libcaca0 for the classic SDL 1.2 library.
     packages="$packages libbenchmark-dev clang libclang-rt-14-dev valgrind xvfb xdotool x11-utils x11-apps
-imagemagick debhelper lintian appstream desktop-file-utils mandoc man-db libcaca0"
+imagemagick llvm debhelper lintian appstream desktop-file-utils mandoc man-db libcaca0"
 fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep -c "ok installed" || true)
 if [ "$installed" -lt "$(echo $packages | wc -w)" ]; then
