@@ -14,4 +14,8 @@ installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | gr
 if [ "$installed" -lt "$(echo $packages | wc -w)" ]; then
     apt-get update -q
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $packages
+    # Font packages set up after fontconfig's own trigger leave its cache
+    # stale, and the window manager of the window tests then takes longer to
+    # map a window than those tests wait.
+    if command -v fc-cache >/dev/null; then fc-cache; fi
 fi
