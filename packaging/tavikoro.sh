@@ -7,9 +7,9 @@ set -e
 
 # Found from where this script lives, so a moved install keeps working.
 self=$(readlink -f "$0" 2>/dev/null || printf '%s' "$0")
-prefix=$(cd "$(dirname "$self")/.." && pwd)
-data="$prefix/share/tavikoro"
-program="$prefix/lib/tavikoro/tavikoro"
+prefix=$(cd "$(dirname "$self")/@STARTER_TO_PREFIX@" && pwd)
+data="$prefix/@TAVIKORO_INSTALL_DATADIR@/tavikoro"
+program="$prefix/@TAVIKORO_INSTALL_LIBDIR@/tavikoro/tavikoro"
 
 case "${XDG_DATA_HOME:-}" in
     /*) base=$XDG_DATA_HOME ;;

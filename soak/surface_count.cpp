@@ -9,6 +9,9 @@
 
 namespace {
 std::atomic<long> g_live{0};
+// The classic SDL 1.2 library makes a loaded picture's surface through its
+// own SDL_CreateRGBSurface, which lands here as well: one surface, one count.
+thread_local int g_loading = 0;
 
 template <typename F>
 F Real(const char* name) {
@@ -25,13 +28,15 @@ SDL_Surface* SDL_CreateRGBSurface(Uint32 flags, int width, int height, int depth
     static auto real =
         Real<SDL_Surface* (*)(Uint32, int, int, int, Uint32, Uint32, Uint32, Uint32)>("SDL_CreateRGBSurface");
     SDL_Surface* s = real(flags, width, height, depth, r, g, b, a);
-    if (s) g_live++;
+    if (s && !g_loading) g_live++;
     return s;
 }
 
 SDL_Surface* SDL_LoadBMP_RW(SDL_RWops* src, int freesrc) {
     static auto real = Real<SDL_Surface* (*)(SDL_RWops*, int)>("SDL_LoadBMP_RW");
+    g_loading++;
     SDL_Surface* s = real(src, freesrc);
+    g_loading--;
     if (s) g_live++;
     return s;
 }

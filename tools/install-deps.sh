@@ -5,13 +5,20 @@ set -e
 packages="build-essential cmake pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-gfx1.2-dev
 libvorbis-dev libgtest-dev"
 if [ "${1:-}" = "--tests" ]; then
+    # llvm: the symbolizer the fuzz runs' leak suppressions match through; then
+    # the Debian package and its checks; libcaca0 for the classic SDL 1.2 library.
     packages="$packages libbenchmark-dev clang libclang-rt-14-dev valgrind xvfb xdotool x11-utils x11-apps
-imagemagick openbox sox libxtst-dev emscripten chromium"
+imagemagick openbox sox libxtst-dev emscripten chromium llvm debhelper lintian appstream desktop-file-utils
+mandoc man-db libcaca0 clang-format"
 fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep -c "ok installed" || true)
 if [ "$installed" -lt "$(echo $packages | wc -w)" ]; then
     apt-get update -q
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $packages
+    # Font packages set up after fontconfig's own trigger leave its cache
+    # stale, and the window manager of the window tests then takes longer to
+    # map a window than those tests wait.
+    if command -v fc-cache >/dev/null; then fc-cache; fi
 fi
 if [ "${1:-}" = "--tests" ]; then
     # The browser tests drive chromium through puppeteer-core, pinned in

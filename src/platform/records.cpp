@@ -1,11 +1,12 @@
 #include "platform/records.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 int32_t gameflag[kRecordSize];
 int32_t gameflag2[kRecordSize];

@@ -1,17 +1,21 @@
 #!/bin/sh
 # The built game in a real window at a fixed scale: caption, size, the logo
 # pixel for pixel, and Escape quits cleanly writing the settings.
-# Usage: logo_and_quit.sh GAME_DIR
+# Usage: logo_and_quit.sh GAME_DIR [FACTOR]
+# FACTOR is the enlargement expected: 2, or 1 on the classic SDL 1.2
+# library, which ignores the scaling setting.
 set -u
 here=$(dirname "$0")
 . "$here/lib.sh"
 need_tools
 game=$1
+factor=${2:-2}
+expected=$((320 * factor))x$((240 * factor))
 tmp=$(mktemp -d)
 trap cleanup EXIT
 
 copy_game "$game"
-convert "$game/image/a_logo.bmp" -scale 200% "$tmp/logo.png"
+convert "$game/image/a_logo.bmp" -scale $((factor * 100))% "$tmp/logo.png"
 
 start_xvfb 1280x1024
 cd "$tmp/game" || exit 1
@@ -20,10 +24,11 @@ game_pid=$!
 win=$(find_window "$game_pid")
 [ -n "$win" ] || fail "no window appeared: $(cat "$tmp/game.log")"
 
-[ "$(window_size "$win")" = 640x480 ] || fail "window is $(window_size "$win"), expected 640x480"
+seen=$(window_size "$win")
+[ "$seen" = "$expected" ] || fail "window is $seen, expected $expected"
 expect_caption "$win"
 expect_picture "$win" "$tmp/logo.png"
 
 quit_game "$win"
 expect_config save/config
-echo "window, logo and quit: ok"
+echo "window $seen, logo and quit: ok"
