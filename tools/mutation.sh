@@ -113,21 +113,26 @@ build_game() {  # log file
 }
 
 # Sets `failing` to the tests that failed, with how when it was not a plain
-# failure (a timeout, a crash); empty when all passed. The unit
-# tests set the dummy video and audio drivers themselves; video is not
-# forced here because the window tests need their own X server.
+# failure (a timeout, a crash); empty when all passed. The unit tests set
+# the dummy video and audio drivers themselves; video is not forced here
+# because the window tests need their own X server.
 run_suite() {  # log file
     failing=
     # Without cost data CTest runs the tests in the order they are declared,
     # quick unit tests first, so most faults are caught in seconds.
     rm -f "$build/Testing/Temporary/CTestCostData.txt"
-    if niced "$1" env SDL_AUDIODRIVER=dummy ctest --test-dir "$build" --stop-on-failure -j2 --timeout 300; then
+    local ctest=(env SDL_AUDIODRIVER=dummy ctest --test-dir "$build" --output-on-failure -j2 --timeout 300)
+    if niced "$1" "${ctest[@]}" --stop-on-failure; then
         return 0
     fi
     # CTest's closing list: "  42 - Suite.Name (Failed)".
-    failing=$(sed -n 's/^[[:space:]]*[0-9][0-9]* - \(.*\) (\([^()]*\))$/\1 (\2)/p' "$1" |
+    failing=$(sed -n '/^The following tests FAILED:/,$ s/^[[:space:]]*[0-9][0-9]* - \(.*\) (\([^()]*\))$/\1 (\2)/p' "$1" |
         sed 's/ (Failed)$//' | paste -sd, - | sed 's/,/, /g')
     [[ -n $failing ]] || failing="ctest error (see $1)"
+    # A test that passes on a second try was not failed by the fault.
+    if niced "$1" "${ctest[@]}" --rerun-failed; then
+        failing="flaky: $failing failed once, passed again"
+    fi
 }
 
 if [[ -z ${NO_BASELINE:-} ]]; then
@@ -153,11 +158,11 @@ for i in "${picked[@]}"; do
         unbuilt+=("$id")
     else
         run_suite "$logs/$id.log"
-        if [[ -n $failing ]]; then
+        if [[ -n $failing && $failing != flaky:* ]]; then
             result=$failing
             caught=$((caught + 1))
         else
-            result="**SURVIVED**"
+            result="**SURVIVED**${failing:+ ($failing)}"
             survived+=("$id")
         fi
     fi
