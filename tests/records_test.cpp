@@ -162,16 +162,6 @@ TEST_F(Records, UnwritableFolderReportsFailureAndKeepsTheOldFile) {
     EXPECT_EQ(FileSize("save"), 3);
 }
 
-TEST_F(Records, FullDiskIsReportedAndTheOldFileSurvives) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    gameflag[0] = 1;
-    ASSERT_EQ(SaveGameFlag("save/config"), 0);
-    std::filesystem::create_symlink("/dev/full", "save/config.tmp");
-    gameflag[0] = 2;
-    EXPECT_EQ(SaveGameFlag("save/config"), -1);
-    EXPECT_EQ(ReadRecord("save/config")[0], 1);
-}
-
 // A save killed at any moment leaves the previous record or the new one.
 TEST_F(Records, KilledSaveNeverLeavesATornFile) {
     for (int round = 0; round < 40; round++) {
