@@ -5,7 +5,9 @@ set -e
 packages="build-essential cmake pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-gfx1.2-dev
 libvorbis-dev libgtest-dev"
 if [ "${1:-}" = "--tests" ]; then
-    packages="$packages libbenchmark-dev clang libclang-rt-14-dev valgrind xvfb xdotool x11-utils x11-apps
+    # llvm brings llvm-symbolizer, without which the sanitizers print bare
+    # addresses and the leak suppressions cannot match.
+    packages="$packages libbenchmark-dev clang libclang-rt-14-dev llvm valgrind xvfb xdotool x11-utils x11-apps
 imagemagick"
 fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep -c "ok installed" || true)
