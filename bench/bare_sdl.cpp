@@ -1,26 +1,19 @@
-// The least a program of ours must do before its first frame: video and
-// audio up, the 8-bit mode set, one present. Nothing loaded.
+// The least a program of ours must do before its first frame: linked with
+// the same three libraries as the game, video up, the mixer opened as the
+// game opens it, the 8-bit mode set, one present. Nothing loaded.
 #include <SDL.h>
+#include <SDL_mixer.h>
+#include <SDL_rotozoom.h>
 
-static void Silence(void*, Uint8* stream, int length) {
-    for (int i = 0; i < length; i++) stream[i] = 0;
-}
-
-int main(int, char**) {
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) return 1;
+int main(int argc, char**) {
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) return 1;
     SDL_Surface* screen = SDL_SetVideoMode(320, 240, 8, 0);
     if (!screen) return 1;
-    // The same device the game's mixer opens.
-    SDL_AudioSpec want = {};
-    want.freq = 44100;
-    want.format = AUDIO_S16LSB;
-    want.channels = 2;
-    want.samples = 4096;
-    want.callback = Silence;
-    bool audio = SDL_OpenAudio(&want, nullptr) == 0;
-    if (audio) SDL_PauseAudio(0);
+    bool audio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) == 0;
+    // SDL_gfx linked and used, as the game's magnified present uses it.
+    if (argc > 99) SDL_FreeSurface(rotozoomSurface(screen, 0.0, 2.0, SMOOTHING_OFF));
     SDL_Flip(screen);
-    if (audio) SDL_CloseAudio();
+    if (audio) Mix_CloseAudio();
     SDL_Quit();
     return 0;
 }

@@ -4,7 +4,8 @@
 //
 //   proctime RUNS [--probe LIBRARY] -- PROGRAM ARGS...
 //
-// Prints "run N first_frame_ms X maxrss_kib Y" per run, then the medians.
+// Prints "run N first_frame_ms X maxrss_kib Y cpu_ms Z" per run (Z: the
+// process's user and system time), then the medians.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
     if (fd < 0) return 2;
     close(fd);
 
-    std::vector<double> firstFrame, rss;
+    std::vector<double> firstFrame, rss, cpuMs;
     for (int run = 0; run < runs; run++) {
         std::remove(outPath);
         long long start = Now();
@@ -77,11 +78,15 @@ int main(int argc, char** argv) {
             if (std::fscanf(f, "%lld", &t) == 1) ms = (t - start) / 1e6;
             std::fclose(f);
         }
-        std::printf("run %d first_frame_ms %.3f maxrss_kib %ld\n", run, ms, usage.ru_maxrss);
+        double cpu = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                     (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+        std::printf("run %d first_frame_ms %.3f maxrss_kib %ld cpu_ms %.3f\n", run, ms, usage.ru_maxrss, cpu);
+        cpuMs.push_back(cpu);
         if (ms >= 0) firstFrame.push_back(ms);
         rss.push_back(static_cast<double>(usage.ru_maxrss));
     }
     std::remove(outPath);
-    std::printf("median first_frame_ms %.3f maxrss_kib %.0f\n", Median(firstFrame), Median(rss));
+    std::printf("median first_frame_ms %.3f maxrss_kib %.0f cpu_ms %.3f\n", Median(firstFrame), Median(rss),
+                Median(cpuMs));
     return 0;
 }

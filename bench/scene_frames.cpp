@@ -28,7 +28,7 @@ namespace {
 std::unique_ptr<harness::GameDir> g_dir;
 SDL_Surface* g_floorPicture;
 
-uint32_t FrozenTicks() { return 0; }
+uint32_t FrozenClock() { return 0; }
 void NoSleep(uint32_t) {}
 
 // The tail of every frame, as the scene loops run it.
@@ -57,6 +57,7 @@ void FloorFrame() {
     SDL_FillRect(g_screen, &all, 0);
     SDL_Rect origin = {0, 0, 0, 0};
     SDL_BlitSurface(g_floorPicture, nullptr, g_screen, &origin);
+    SDL_Flip(g_screen);  // every frame must be shown
 }
 
 // The present alone: what SDL_Flip costs on the dummy driver, whatever is drawn.
@@ -168,8 +169,8 @@ void StartGame() {
     SetGscreenPalette(1);
     FunctionInit();
     main_init();
-    g_seams.ticks = FrozenTicks;
-    g_seams.delay = NoSleep;
+    g_seams.clockUs = FrozenClock;
+    g_seams.sleepUs = NoSleep;
 }
 
 void StopGame() {

@@ -10,8 +10,8 @@ struct SceneFrame {
     void (*frame)();  // draw, present, wait (without sleeping), system keys
 };
 
-// The floor every frame is compared with: clear the display, then one
-// full-screen colour-keyed blit, in plain SDL.
+// The floor every frame is compared with: clear the display, one
+// full-screen colour-keyed blit and one present, in plain SDL.
 extern const SceneFrame kFloor;
 extern const SceneFrame kScenes[];
 extern const int kSceneCount;

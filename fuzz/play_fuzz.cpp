@@ -50,7 +50,7 @@ enum Stage { TITLE, PLAY, RESULT, BACK };
 struct Run {
     const uint8_t* script = nullptr;
     size_t length = 0;
-    uint32_t now = 0;
+    uint32_t now = 0;  // microseconds
     int frames = 0;  // frames that took their wait, each one frame of play time
     int playFrames = 0;
     int age = 0;  // frames in the current stage
@@ -67,8 +67,8 @@ int g_home = -1;
     std::abort();
 }
 
-uint32_t Ticks() { return g_run.now; }
-void Delay(uint32_t ms) { g_run.now += ms; }
+uint32_t ClockUs() { return g_run.now; }
+void SleepUs(uint32_t us) { g_run.now += us; }
 
 bool Pad(int axes[2], int buttons[10]) {
     uint8_t p = g_run.pad;
@@ -188,7 +188,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     g_screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 8, 8, 8, 0, 0, 0, 0);
     if (!g_screen) Fail(SDL_GetError());
     g_keys = SDL_GetKeyState(nullptr);
-    g_seams = Seams{Ticks, Delay, Pad, nullptr, Drive};
+    g_seams = Seams{ClockUs, SleepUs, Pad, nullptr, Drive};
     FunctionInit();
     main_init();
     // The joystick comes from the script; SDL's own would be polled for

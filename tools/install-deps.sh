@@ -8,7 +8,7 @@ if [ "${1:-}" = "--tests" ]; then
     # llvm brings llvm-symbolizer, without which the sanitizers print bare
     # addresses and the leak suppressions cannot match.
     packages="$packages libbenchmark-dev clang libclang-rt-14-dev llvm valgrind xvfb xdotool x11-utils x11-apps
-imagemagick"
+imagemagick openbox sox libxtst-dev"
 fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep -c "ok installed" || true)
 if [ "$installed" -lt "$(echo $packages | wc -w)" ]; then

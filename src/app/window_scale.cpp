@@ -26,8 +26,9 @@ void SetUpWindowScale() {
     setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
     if (std::getenv("SDL12COMPAT_WINDOW_SCALING")) return;
 
-    // The desktop size is only known once video is up, and the scaling is
-    // read when the window opens, so ask and shut video down again.
+    // The desktop size is only known once video is up. The scaling is read
+    // when the window opens, so video stays up for it: starting it twice
+    // cost a second connection to the display.
     int width = 0, height = 0;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
         char driver[32] = "";
@@ -37,7 +38,6 @@ void SetUpWindowScale() {
             width = info->current_w;
             height = info->current_h;
         }
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         // Nobody sees the dummy driver's window; scaling it would only cost
         // time in headless runs.
         if (std::strcmp(driver, "dummy") == 0) return;

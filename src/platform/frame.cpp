@@ -12,10 +12,13 @@
 
 uint32_t prvTickCount;
 SDL_Event event;
+// Whether this frame's poll took an event, so one key press toggles once.
+static bool g_eventTaken;
 
 void InitFrameTimer() {
     prvTickCount = 0;
     event = SDL_Event{};
+    g_eventTaken = false;
 }
 
 void BltGSreface(int zoom) {
@@ -67,18 +70,28 @@ static void StepVolume(int delta) {
 }
 
 void FPSWait() {
-    SDL_PollEvent(&event);
+    g_eventTaken = SDL_PollEvent(&event) == 1;
     if (g_seams.polled) g_seams.polled();
-    // Unsigned difference: correct across the 49-day wrap of the tick count,
-    // and a clock that seems to run backwards never causes a long sleep.
-    uint32_t elapsed = g_seams.ticks() - prvTickCount;
-    if (elapsed < kFrameMs) g_seams.delay(kFrameMs - elapsed);
-    prvTickCount = g_seams.ticks();
+    // Microseconds: whole milliseconds made the periods alternate around 16 ms.
+    // Unsigned difference: correct across the clock's wrap, and a clock that
+    // seems to run backwards never causes a long sleep.
+    uint32_t elapsed = g_seams.clockUs() - prvTickCount;
+    if (elapsed < kFrameUs) g_seams.sleepUs(kFrameUs - elapsed);
+    prvTickCount = g_seams.clockUs();
     AdvancePlayTime();
+}
+
+// F11 or Alt+Enter; where the library cannot toggle, nothing happens.
+static bool AsksForFullScreenToggle(const SDL_Event& e) {
+    if (e.type != SDL_KEYDOWN) return false;
+    SDLKey key = e.key.keysym.sym;
+    bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
+    return key == SDLK_F11 || (enter && (e.key.keysym.mod & KMOD_ALT));
 }
 
 int system_keys() {
     int result = 1;
+    if (g_eventTaken && AsksForFullScreenToggle(event) && g_screen) SDL_WM_ToggleFullScreen(g_screen);
     if (event.type == SDL_QUIT || IsPressKey(kKeyQuit)) {
         g_scene = 0;
         result = 0;

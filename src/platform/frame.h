@@ -4,10 +4,11 @@
 #include <cstdint>
 
 constexpr uint32_t kFrameMs = 16;
+constexpr uint32_t kFrameUs = kFrameMs * 1000;
 // Beyond this, a magnified frame would be a huge copy showing a few pixels.
 constexpr int kMaxZoom = 8;
 
-extern uint32_t prvTickCount;
+extern uint32_t prvTickCount;  // microseconds, as the seam's clock counts them
 
 void InitFrameTimer();
 void halt();

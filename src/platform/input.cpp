@@ -57,6 +57,9 @@ void KeyInput() {
     if (keys[SDLK_c] == 1) press[14] = 1;
     if (keys[SDLK_x] == 1) press[15] = 1;
     if (keys[SDLK_ESCAPE]) press[kKeyQuit] = 1;
+    // Keyboard players get the volume buttons too; '+' is shift and '=' on many layouts.
+    if (keys[SDLK_EQUALS] == 1 || keys[SDLK_PLUS] == 1 || keys[SDLK_KP_PLUS] == 1) press[kKeyVolumeUp] = 1;
+    if (keys[SDLK_MINUS] == 1 || keys[SDLK_KP_MINUS] == 1) press[kKeyVolumeDown] = 1;
     for (int b = 0; b < 10; b++)
         if (buttons[b]) press[kButtonSlot[b]] = 1;
 

@@ -5,8 +5,10 @@
 #include <cstdint>
 
 struct Seams {
-    uint32_t (*ticks)();                       // milliseconds since start
-    void (*delay)(uint32_t ms);                // sleep
+    // Monotonic microseconds since start-up; wraps after 71 minutes, so only
+    // differences count.
+    uint32_t (*clockUs)();
+    void (*sleepUs)(uint32_t us);              // returns as close after the time as it can
     bool (*pad)(int axes[2], int buttons[10]); // a stand-in joystick; false when none
     void (*presented)();                       // after each frame is shown
     void (*polled)();                          // after each frame takes its window event

@@ -12,6 +12,9 @@ static Mix_Music* music[kSoundSlots];
 static int musicLoop[kSoundSlots];
 static Mix_Chunk* chunk[kSoundSlots];
 static int master_vol;
+// Whether Mix_OpenAudio succeeded and Mix_CloseAudio has not run since: the
+// mixer's channels exist only then.
+static bool mixer_open;
 
 static bool ValidSlot(int slot) { return slot >= 0 && slot < kSoundSlots; }
 
@@ -30,7 +33,8 @@ void soundInitBuffer() {
     for (int& c : chunkChannel) c = -1;
     soundSetVolumeAll(128);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) return;
-    sound_use = Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) == 0 ? 1 : 0;
+    mixer_open = Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) == 0;
+    sound_use = mixer_open ? 1 : 0;
 }
 
 void soundLoadBuffer(int slot, const char* path, int loops) {
@@ -81,7 +85,7 @@ void soundPlaySe(int id) {
 
 void soundStopSeAll() {
     for (int& c : chunkChannel) c = -1;
-    Mix_HaltChannel(-1);
+    if (mixer_open) Mix_HaltChannel(-1);
 }
 
 void soundSetVolumeBgm(int volume) { play_bgmvol = volume; }
@@ -100,5 +104,7 @@ void soundRelease() {
         music[i] = nullptr;
         chunk[i] = nullptr;
     }
-    Mix_CloseAudio();
+    if (mixer_open) Mix_CloseAudio();
+    mixer_open = false;
+    sound_use = 0;
 }

@@ -19,6 +19,9 @@ namespace harness {
 
 namespace {
 
+// Every test runs headless unless its caller chose other drivers.
+const bool kHeadless = setenv("SDL_VIDEODRIVER", "dummy", 0) == 0 && setenv("SDL_AUDIODRIVER", "dummy", 0) == 0;
+
 struct Pad {
     bool present = false;
     int axes[2] = {0, 0};
@@ -31,12 +34,14 @@ struct Live {
     uint32_t now = 0;
 } g_live;
 
-uint32_t VirtualTicks() { return g_live.now; }
+// The game's clock counts microseconds; the virtual one moves in whole
+// milliseconds and wraps where a millisecond count would.
+uint32_t VirtualClockUs() { return g_live.now * 1000u; }
 
-void VirtualDelay(uint32_t ms) {
+void VirtualSleepUs(uint32_t us) {
+    uint32_t ms = (us + 999) / 1000;
     g_live.now += ms;
-    g_live.result->sleptMs += ms;
-    if (ms > g_live.result->longestSleepMs) g_live.result->longestSleepMs = ms;
+    g_live.result->sleeps.back() = ms;
 }
 
 bool VirtualPad(int axes[2], int buttons[10]) {
@@ -62,8 +67,7 @@ void OnPolled() {
         r.timedOut = true;
         SetKey(SDLK_ESCAPE, true);
     }
-    g_live.now += s.workMs;
-    r.frameStarts.push_back(g_live.now);
+    r.sleeps.push_back(0);
 }
 
 void ClearKeys() {
@@ -89,13 +93,7 @@ GameDir::~GameDir() {
     fs::remove_all(path, ignored);
 }
 
-Script& Script::Tap(int frame, int key) {
-    keys.push_back({frame, key, true});
-    keys.push_back({frame + 1, key, false});
-    return *this;
-}
-
-Script& Script::Push(int frame, int key) { return Tap(frame - 2, key); }
+Script& Script::Push(int frame, int key) { return Hold(frame - 2, frame - 1, key); }
 
 Script& Script::Hold(int from, int to, int key) {
     keys.push_back({from, key, true});
@@ -103,17 +101,18 @@ Script& Script::Hold(int from, int to, int key) {
     return *this;
 }
 
+Script& Script::NewGame() { return Push(3, SDLK_z).Push(Title(2), SDLK_z); }
+
 Result RunGame(const GameDir& dir, const Script& script) {
     Result result;
-    result.frameStarts.reserve(static_cast<size_t>(script.maxFrames) + 16);  // no allocation per frame
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    result.sleeps.reserve(static_cast<size_t>(script.maxFrames) + 16);  // no allocation per frame
+    (void)kHeadless;
     fs::path home = fs::current_path();
     fs::current_path(dir.path);
     ClearKeys();
-    g_live = Live{&script, &result, script.clockStart};
-    g_seams.ticks = VirtualTicks;
-    g_seams.delay = VirtualDelay;
+    g_live = Live{&script, &result, 1000};
+    g_seams.clockUs = VirtualClockUs;
+    g_seams.sleepUs = VirtualSleepUs;
     g_seams.pad = VirtualPad;
     g_seams.presented = OnPresented;
     g_seams.polled = OnPolled;
@@ -154,8 +153,6 @@ std::vector<uint8_t> ScreenPixels() {
     return pixels;
 }
 
-void SaveScreen(const std::string& path) { SDL_SaveBMP(g_screen, path.c_str()); }
-
 void StoreConfig(const GameDir& dir, const std::function<void()>& edit) {
     fs::path home = fs::current_path();
     fs::current_path(dir.path);
@@ -166,14 +163,17 @@ void StoreConfig(const GameDir& dir, const std::function<void()>& edit) {
     fs::current_path(home);
 }
 
-std::vector<int32_t> ReadRecord(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+std::vector<int32_t> Decode(const std::vector<unsigned char>& bytes) {
     std::vector<int32_t> record;
     for (size_t i = 0; i + 4 <= bytes.size(); i += 4)
         record.push_back(static_cast<int32_t>(bytes[i] | bytes[i + 1] << 8 | bytes[i + 2] << 16 |
                                               static_cast<uint32_t>(bytes[i + 3]) << 24));
     return record;
+}
+
+std::vector<int32_t> ReadRecord(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Decode({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
 }
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {

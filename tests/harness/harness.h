@@ -9,6 +9,16 @@
 
 namespace harness {
 
+// Global frame numbers of a run that passes the menus as fast as they allow:
+// Z skips the logo in frame 3, NEW GAME is taken in the title's frame 2.
+constexpr int kLogoFrames = 182;               // an untouched logo
+constexpr int kSignal = 121;                   // play frames from a push to the next signal
+constexpr int Title(int t) { return 3 + t; }   // the title's frame t, from 1
+constexpr int Act(int f) { return 5 + f; }     // the game's frame f: two start frames, then play
+constexpr int Play(int p) { return Act(2 + p); }
+constexpr int Res(int r) { return Play(3600) + r; }  // the result's frame r
+constexpr int kTitleAgain = Res(63);           // the title's first frame after an OK in Res(61)
+
 // A fresh working folder holding copies of the built pictures and sounds,
 // an empty save/ and replay/0/; removed again when it goes out of scope.
 struct GameDir {
@@ -34,21 +44,17 @@ struct Script {
     std::function<void(int frame)> onPresent;  // the frame is in g_screen
     std::vector<std::string> args;             // command-line arguments after the program name
     int maxFrames = 20000;                     // then Escape is held and the run counts as timed out
-    uint32_t clockStart = 1000;                // virtual ticks at start-up
-    uint32_t workMs = 0;                       // virtual time each frame's work takes
 
-    Script& Tap(int frame, int key);  // down for one frame
     Script& Push(int frame, int key);  // a tap that the keys step of `frame` sees as a push
     Script& Hold(int from, int to, int key);
+    Script& NewGame();  // the pushes that start a game on the timeline above
 };
 
 struct Result {
     int exitCode = -1;
     int frames = 0;  // frames presented
     bool timedOut = false;
-    uint64_t sleptMs = 0;
-    uint32_t longestSleepMs = 0;
-    std::vector<uint32_t> frameStarts;  // virtual ticks at which each frame's wait ended
+    std::vector<uint32_t> sleeps;  // each wait's sleep, in virtual milliseconds
 };
 
 Result RunGame(const GameDir& dir, const Script& script);
@@ -58,16 +64,16 @@ void SetPad(int axis0, int axis1, const std::vector<int>& buttonsDown);
 void ClearPad();
 void SetKey(int key, bool down);
 
-// Palette index of a pixel of the display surface.
+// Palette index of a pixel of the display surface, and all of them.
 uint8_t ScreenPixel(int x, int y);
-// Copies of the display surface's pixels, and a BMP of it for a person to look at.
 std::vector<uint8_t> ScreenPixels();
-void SaveScreen(const std::string& path);
 
 // Writes the dir's "save/config": the first-start defaults, changed by `edit`.
 void StoreConfig(const GameDir& dir, const std::function<void()>& edit);
 
-std::vector<int32_t> ReadRecord(const std::string& path);  // empty when missing
+// A file as little-endian int32s (empty when missing), and raw bytes.
+std::vector<int32_t> Decode(const std::vector<unsigned char>& bytes);
+std::vector<int32_t> ReadRecord(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 long FileSize(const std::string& path);  // -1 when missing
 

@@ -8,29 +8,20 @@
 
 namespace harness {
 
-void TestColor(int index, uint8_t rgb[3]) {
-    if (index == 0) {
-        rgb[0] = 255, rgb[1] = 0, rgb[2] = 255;
-        return;
-    }
-    int v = index - 1;  // black first, then distinct greys-and-colours
-    rgb[0] = static_cast<uint8_t>(v);
-    rgb[1] = static_cast<uint8_t>(v * 3 % 256 / 2);
-    rgb[2] = static_cast<uint8_t>((v * 7) % 200);
-}
-
-static void FillPalette(SDL_Color colors[256]) {
+// The test palette: entry 0 magenta, 1 black, every entry a different colour.
+static void FillPalette(SDL_Color colors[256], int shift = 0) {
     for (int i = 0; i < 256; i++) {
-        uint8_t rgb[3];
-        TestColor(i, rgb);
-        colors[i] = SDL_Color{rgb[0], rgb[1], rgb[2], 0};
+        int v = (i + shift) % 256 - 1;
+        colors[i] = v < 0 ? SDL_Color{255, 0, 255, 0}
+                          : SDL_Color{uint8_t(v), uint8_t(v * 3 % 256 / 2), uint8_t(v * 7 % 200), 0};
     }
 }
 
-void MakeBmp(const std::string& path, int width, int height, const std::function<int(int x, int y)>& pixel) {
+void MakeBmp(const std::string& path, int width, int height, const std::function<int(int x, int y)>& pixel,
+             int shift) {
     SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 8, 0, 0, 0, 0);
     SDL_Color colors[256];
-    FillPalette(colors);
+    FillPalette(colors, shift);
     SDL_SetColors(s, colors, 0, 256);
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++) static_cast<uint8_t*>(s->pixels)[y * s->pitch + x] = pixel(x, y);
@@ -76,7 +67,6 @@ std::string DigitsOnScreen(int fontSlot, int x, int y, int count) {
 }
 
 void OpenScreen() {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
     SDL_Init(SDL_INIT_VIDEO);
     g_screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 8, 0);
     SDL_Color colors[256];

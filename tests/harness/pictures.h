@@ -6,11 +6,10 @@
 
 namespace harness {
 
-// A test palette: entry 0 magenta, 1 black, every entry a different colour.
-void TestColor(int index, uint8_t rgb[3]);
-
-// Writes an 8-bit BMP with the test palette; pixel(x, y) gives each index.
-void MakeBmp(const std::string& path, int width, int height, const std::function<int(int x, int y)>& pixel);
+// Writes an 8-bit BMP whose palette entry i is test colour i + shift;
+// pixel(x, y) gives each index.
+void MakeBmp(const std::string& path, int width, int height, const std::function<int(int x, int y)>& pixel,
+             int shift = 0);
 
 // Opens the dummy video mode with the test palette as g_screen; closes it again.
 void OpenScreen();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "dsp.h"
+#include "loudness.h"
 
 namespace {
 
@@ -178,19 +179,52 @@ Samples puwa() {
 
 }  // namespace
 
+// By loudness, not peak. Every effect stands at least 6 dB over the music
+// around it; the fast chop is the reward and sits above the slow one; the
+// signal is clear but no louder; the menu ticks are the quietest.
 const std::vector<Effect>& effects() {
   static const std::vector<Effect> list = {
-      {"tavi", tavi}, {"hit1", hit1}, {"kan", kan},   {"oo", oo},     {"msg", msg},
-      {"select", cursorTick}, {"sw", sw}, {"jump", jump}, {"puwa", puwa},
+      {"tavi", tavi, -16.0},  {"hit1", hit1, -16.0}, {"kan", kan, -14.5},   {"oo", oo, -16.5},     {"msg", msg, -17.0},
+      {"select", cursorTick, -17.0}, {"sw", sw, -16.5}, {"jump", jump, -16.5}, {"puwa", puwa, -16.5},
   };
   return list;
 }
 
-std::vector<float> finishEffect(std::vector<float> samples) {
+namespace {
+
+// Above the knee, levels bend smoothly towards the ceiling and never reach it.
+float limit(float x, float ceiling) {
+  const float knee = 0.6f * ceiling;
+  float a = std::fabs(x);
+  if (a <= knee) return x;
+  float bent = knee + (ceiling - knee) * std::tanh((a - knee) / (ceiling - knee));
+  return x < 0.0f ? -bent : bent;
+}
+
+}  // namespace
+
+std::vector<float> finishEffect(std::vector<float> samples, double loudness) {
   size_t fade = std::min(samples.size(), size_t(0.003 * kRate));
   for (size_t i = 0; i < fade; ++i) samples[samples.size() - 1 - i] *= float(i) / float(fade);
-  float peak = 1e-9f;
-  for (float s : samples) peak = std::max(peak, std::fabs(s));
-  for (float& s : samples) s *= kEffectPeak / peak;
+  // Limiting takes some loudness away, and sharp sounds peak higher between
+  // their samples than on them: level and limit again until both hold.
+  float ceiling = kEffectCeiling;
+  std::vector<float> original = samples;
+  for (int pass = 0; pass < 24; ++pass) {
+    samples = original;
+    for (int level = 0; level < 8; ++level) {
+      float gain = float(std::pow(10.0, (loudness - effectLoudness(samples)) / 20.0));
+      float peak = 0.0f;
+      for (float& s : samples) {
+        s *= gain;
+        peak = std::max(peak, std::fabs(s));
+      }
+      if (peak <= ceiling) break;
+      for (float& s : samples) s = limit(s, ceiling);
+    }
+    double over = truePeak(samples) / kEffectCeiling;
+    if (over <= 1.0) break;
+    ceiling = float(ceiling / std::max(over, 1.01));
+  }
   return samples;
 }

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     fs::create_directories(out / "bgm");
     fs::create_directories(out / "se");
 
-    for (const Effect& e : effects()) writeWav((out / "se" / (e.name + ".wav")).string(), finishEffect(e.make()));
+    for (const Effect& e : effects()) writeWav((out / "se" / (e.name + ".wav")).string(), finishEffect(e.make(), e.loudness));
 
     std::vector<fs::path> songs;
     for (const auto& entry : fs::directory_iterator(argv[1]))

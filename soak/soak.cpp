@@ -110,7 +110,7 @@ Report Run(long frames, uint32_t seed) {
     harness::Result result = harness::RunGame(dir, script);
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     r.frames = result.frames;
-    r.polls = static_cast<long>(result.frameStarts.size());
+    r.polls = static_cast<long>(result.sleeps.size());
     r.exitCode = result.exitCode;
     r.ranToTheEnd = result.timedOut;
     std::memcpy(r.visits, walker.visits, sizeof r.visits);

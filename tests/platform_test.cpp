@@ -1,0 +1,321 @@
+// The platform layer on its own: frame pacing and system keys, input slots,
+// drawing into slots, and the sound bank on the real mixer (dummy drivers).
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <set>
+
+#include "app/app.h"
+#include "harness/harness.h"
+#include "harness/pictures.h"
+#include "platform/frame.h"
+#include "platform/input.h"
+#include "platform/records.h"
+#include "platform/seams.h"
+#include "platform/surfaces.h"
+#include "sound/sound.h"
+
+using harness::ScreenPixel;
+
+namespace {
+
+uint32_t g_now;                  // microseconds
+std::vector<uint32_t> g_sleeps;  // microseconds
+int g_axes[2], g_buttons[10];
+bool g_pad;
+
+struct Platform : ::testing::Test {
+    void SetUp() override {
+        harness::OpenScreen();
+        g_seams.clockUs = [] { return g_now; };
+        g_seams.sleepUs = [](uint32_t us) { g_sleeps.push_back(us), g_now += us; };
+        g_seams.pad = [](int axes[2], int buttons[10]) {
+            std::copy(g_axes, g_axes + 2, axes);
+            std::copy(g_buttons, g_buttons + 10, buttons);
+            return g_pad;
+        };
+        ResetGameFlag();
+        InitFrameTimer();
+        KeyInit();
+        soundInitBuffer();
+        Release();
+    }
+    void TearDown() override {
+        soundRelease();
+        closePAD();
+        ResetSeams();
+        harness::CloseScreen();
+    }
+    static void Release() {
+        for (int k : {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_KP2, SDLK_KP4, SDLK_KP6, SDLK_KP8, SDLK_z,
+                      SDLK_x, SDLK_c, SDLK_ESCAPE, SDLK_a, SDLK_RETURN})
+            harness::SetKey(k, false);
+        g_pad = false, g_axes[0] = g_axes[1] = 0;
+        std::fill(g_buttons, g_buttons + 10, 0);
+    }
+    static std::set<int> Held() {
+        std::set<int> held;
+        for (int s = -1; s <= kKeySlots; s++)
+            if (IsPressKey(s)) held.insert(s);
+        return held;
+    }
+    harness::GameDir dir;
+};
+
+using Frame = Platform;
+
+TEST_F(Frame, WaitSleepsOutTheRestOfSixteenMillisecondsAcrossTheWrap) {
+    // Frames whose work took some microseconds, each counted from where the last
+    // one's wait ended: from the clock's start, and from shortly before its wrap.
+    const std::pair<int32_t, std::vector<uint32_t>> frames[] = {
+        {0, {16000}}, {5000, {11000}}, {15999, {1}}, {16000, {}}, {200000, {}},
+        {-1000000, {}},  // a clock that ran backwards
+    };
+    for (uint32_t start : {0u, 0xFFFF8000u}) {
+        prvTickCount = start;
+        for (const auto& [work, sleeps] : frames) {
+            g_sleeps.clear();
+            g_now = prvTickCount + work;
+            FPSWait();
+            EXPECT_EQ(g_sleeps, sleeps) << "after " << work << " us of work at " << g_now;
+            EXPECT_EQ(prvTickCount, g_now) << "the next frame counts from after the sleep";
+        }
+    }
+}
+
+TEST_F(Frame, PlayTimeCountsSixtyFramesToTheSecondAndHoldsAt999Hours) {
+    const std::vector<int32_t> cases[][2] = {  // frames, seconds, minutes, hours: before and after 61 frames
+        {{0, 0, 0, 0}, {1, 1, 0, 0}},
+        {{59, 59, 58, 0}, {0, 1, 59, 0}},
+        {{58, 59, 59, 0}, {59, 0, 0, 1}},
+        {{59, 59, 59, 999}, {0, 1, 0, 999}},
+    };
+    for (const auto& c : cases) {
+        std::copy(c[0].begin(), c[0].end(), gameflag + GF_PLAY_FRAMES);
+        for (int i = 0; i < 61; i++) FPSWait();
+        EXPECT_EQ(std::vector<int32_t>(gameflag + GF_PLAY_FRAMES, gameflag + GF_PLAY_HOURS + 1), c[1]);
+    }
+}
+
+TEST_F(Frame, VolumeStepsByTenWithinTheMixerRangeAlongsideQuit) {
+    const int cases[][6] = {  // volume, up, down, quit; then stored, applied
+        {100, 1, 0, 0, 110, 110}, {125, 1, 0, 0, 128, 128}, {5, 0, 1, 0, 0, 0},     {128, 1, 1, 0, 118, 118},
+        {0, 1, 1, 1, 0, 0},       {50, 1, 0, 1, 60, 60},    {300, 0, 1, 0, 290, 128},
+    };
+    for (const auto& c : cases) {
+        g_scene = SCENE_TITLE;
+        gameflag[GF_VOLUME] = c[0];
+        key_eventPush[kKeyVolumeUp] = c[1], key_eventPush[kKeyVolumeDown] = c[2], key_eventPress[kKeyQuit] = c[3];
+        EXPECT_EQ(system_keys(), 1 - c[3]);
+        EXPECT_EQ(g_scene, c[3] ? SCENE_END : SCENE_TITLE);
+        EXPECT_EQ((std::vector<int>{gameflag[GF_VOLUME], play_sevol, play_bgmvol}),
+                  (std::vector<int>{c[4], c[5], c[5]})) << c[0];
+    }
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    for (int frame = 0; frame < 2; frame++) {  // the close stays the last event when the queue is empty
+        FPSWait();
+        EXPECT_EQ(system_keys(), 0);
+    }
+}
+
+TEST_F(Frame, MagnificationShowsTheTopLeftBlownUp) {
+    auto pattern = [](int x, int y) { return static_cast<uint8_t>(2 + (x * 7 + y * 13) % 250); };
+    for (int zoom : {0, 1, 2, 4, -3}) {
+        gameflag[GF_ZOOM] = zoom;
+        for (int y = 0; y < kScreenHeight; y++)
+            for (int x = 0; x < kScreenWidth; x++)
+                static_cast<uint8_t*>(g_screen->pixels)[y * g_screen->pitch + x] = pattern(x, y);
+        halt();
+        int z = zoom > 1 ? zoom : 1;
+        for (int y = 0; y < kScreenHeight; y += 7)
+            for (int x = 0; x < kScreenWidth; x += 5)
+                ASSERT_EQ(ScreenPixel(x, y), pattern(x / z, y / z)) << "zoom " << zoom << " at " << x << "," << y;
+    }
+}
+
+using Input = Platform;
+
+TEST_F(Input, EachSourceFeedsItsSlotAndPushesOnlyOnItsFirstSample) {
+    const int U = -1;  // unused field
+    const std::vector<int> sources[] = {  // key, joystick button, axis, value; then the slots held
+        {SDLK_UP, U, U, 0, 0},    {SDLK_KP8, U, U, 0, 0},   {SDLK_LEFT, U, U, 0, 2},  {SDLK_KP4, U, U, 0, 2},
+        {SDLK_DOWN, U, U, 0, 4},  {SDLK_KP2, U, U, 0, 4},   {SDLK_RIGHT, U, U, 0, 6}, {SDLK_KP6, U, U, 0, 6},
+        {SDLK_z, U, U, 0, 12},    {SDLK_c, U, U, 0, 14},    {SDLK_x, U, U, 0, 15},    {SDLK_ESCAPE, U, U, 0, 19},
+        {SDLK_a, U, U, 0},        {SDLK_RETURN, U, U, 0},   {0, 0, U, 0, 12},         {0, 1, U, 0, 15},
+        {0, 2, U, 0, 14},         {0, 3, U, 0, 13},         {0, 4, U, 0, 11},         {0, 5, U, 0, 10},
+        {0, 6, U, 0, 17},         {0, 7, U, 0, 16},         {0, 8, U, 0, 9},          {0, 9, U, 0, 8},
+        {0, U, 0, 16385, 6},      {0, U, 0, 16384},         {0, U, 0, -16385, 2},     {0, U, 0, -16384},
+        {0, U, 1, 16385, 4},      {0, U, 1, 16384},         {0, U, 1, -16385, 0},     {0, U, 1, -16384},
+    };
+    for (const std::vector<int>& s : sources) {
+        Release();
+        KeyInput();
+        if (s[0]) harness::SetKey(s[0], true);
+        g_pad = s[1] >= 0 || s[2] >= 0;
+        if (s[1] >= 0) g_buttons[s[1]] = 1;
+        if (s[2] >= 0) g_axes[s[2]] = s[3];
+        std::set<int> slots(s.begin() + 4, s.end());
+        for (int sample = 0; sample < 2; sample++) {
+            KeyInput();
+            EXPECT_EQ(Held(), slots) << "key " << s[0] << " button " << s[1] << " axis " << s[2];
+            for (int slot : slots) EXPECT_EQ(IsPushKey(slot), 1 - sample);
+        }
+    }
+    // Opposite directions are held together; a second source for a held slot is no new push.
+    Release();
+    for (int k : {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_z}) harness::SetKey(k, true);
+    g_pad = true, g_axes[0] = 20000;
+    KeyInput();
+    g_buttons[0] = 1;
+    KeyInput();
+    EXPECT_EQ(Held(), (std::set<int>{0, 2, 4, 6, 12}));
+    EXPECT_EQ(IsPushOKKey(), 0);
+    g_seams.pad = nullptr;  // without a joystick only the keyboard counts
+    KeyInput();
+    EXPECT_EQ(Held(), (std::set<int>{0, 2, 4, 12}));
+    for (int slot : {INT_MIN, -1, 20, INT_MAX}) EXPECT_EQ(IsPressKey(slot) + IsPushKey(slot), 0);
+}
+
+struct Drawing : Platform {
+    void SetUp() override {
+        Platform::SetUp();
+        // Digit d is painted in index 10 + d, with a see-through column between glyphs.
+        harness::MakeBmp(dir.File("font.bmp"), 100, 8, [](int x, int) { return x % 10 == 9 ? 0 : 10 + x / 10; });
+        harness::MakeBmp(dir.File("block.bmp"), 8, 8, [](int, int) { return 77; });
+        ASSERT_EQ(LoadBitmap(dir.File("font.bmp").c_str(), kFont, 1), 0);
+        ClearSecondary();
+    }
+    static std::string DigitsAt(int x, int y, int count) {
+        std::string digits;
+        for (int i = 0; i < count; i++) {
+            int p = ScreenPixel(x + 10 * i, y);
+            digits += p >= 10 && p < 20 ? static_cast<char>('0' + p - 10) : '.';
+        }
+        return digits;
+    }
+    static constexpr int kFont = 18;
+};
+
+TEST_F(Drawing, NumbersAreZeroPaddedFieldsOfTheirLowestDigits) {
+    struct Case {
+        int value, digits;
+        bool second;        // the field that starts digits - 2 glyphs to the right
+        const char* shown;  // twelve glyph places from x = 0
+    };
+    const Case cases[] = {
+        {7, 3, false, "007........."},          {-42, 2, false, "42.........."}, {12345, 3, false, "345........."},
+        {5, 0, false, "............"},          {-7, -3, false, "............"}, {2147483647, 6, false, "483647......"},
+        {INT_MIN, 12, false, "002147483648"},   {5, 2, true, "05.........."},    {5, 4, true, "..0005......"},
+        {1, 1000000, false, "000000000000"},  // runs off screen without harm
+    };
+    for (const Case& c : cases) {
+        ClearSecondary();
+        (c.second ? BltNumericImage2 : BltNumericImage)(c.value, c.digits, 0, 100, kFont, 0, 0, 10, 8);
+        EXPECT_EQ(DigitsAt(0, 100, 12), c.shown) << c.value << " in " << c.digits;
+    }
+}
+
+TEST_F(Drawing, BlitsClipAndEmptySlotsDrawNothing) {
+    ASSERT_EQ(LoadBitmap(dir.File("block.bmp").c_str(), 6, 1), 0);
+    EXPECT_EQ(Blt(6, -4, -4), 0);
+    BltRect(6, 316, 236, 2, 2, 5, 3);  // destination first, then the source corner
+    EXPECT_EQ((std::vector<int>{ScreenPixel(3, 3), ScreenPixel(4, 4), ScreenPixel(319, 238), ScreenPixel(319, 239)}),
+              (std::vector<int>{77, 1, 77, 1}));
+    EXPECT_EQ(LoadBitmap("missing.bmp", 6, 1), -1);
+    EXPECT_EQ(bitmap[6], nullptr) << "the old picture is gone";
+    ClearSecondary();
+    EXPECT_EQ(Blt(6, 0, 0) + Blt(200, 0, 0) + LoadBitmap(dir.File("block.bmp").c_str(), -1, 1), -3);
+    BltRect(6, 0, 0, 0, 0, 8, 8);
+    std::vector<uint8_t> screen = harness::ScreenPixels();
+    EXPECT_EQ(std::count(screen.begin(), screen.end(), 1), 320 * 240) << "cleared to the entry nearest black";
+}
+
+TEST_F(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
+    // The picture's palette is the display's moved by five: its entry 0 is
+    // the display's entry 5, so its pixels of index 5 are the see-through ones.
+    harness::MakeBmp(dir.File("keyed.bmp"), 3, 1, [](int x, int) { return x == 0 ? 0 : x == 1 ? 5 : 50; }, 5);
+    ASSERT_EQ(LoadBitmap(dir.File("keyed.bmp").c_str(), 4, 1), 0);
+    ASSERT_EQ(LoadBitmap(dir.File("keyed.bmp").c_str(), 5, 0), 0);
+    Blt(4, 0, 0);
+    Blt(5, 0, 1);
+    EXPECT_EQ((std::vector<int>{ScreenPixel(0, 0), ScreenPixel(1, 0), ScreenPixel(2, 0)}), (std::vector<int>{5, 1, 55}));
+    EXPECT_EQ((std::vector<int>{ScreenPixel(0, 1), ScreenPixel(1, 1), ScreenPixel(2, 1)}), (std::vector<int>{5, 10, 55}));
+}
+
+const std::string kSound = std::string(GAME_DIR) + "/sound/";
+const char* const kEffects[] = {"tavi", "hit1", "kan", "oo", "msg", "select", "sw", "jump", "puwa"};
+
+struct Bank : Platform {
+    void Load(const std::string& skip = "") {
+        for (int i = 0; i < SE_COUNT; i++)
+            soundLoadBufferSE(i, (kEffects[i] == skip ? "none" : kSound + "se/" + kEffects[i] + ".wav").c_str());
+        for (int i = 0; i < 3; i++) soundLoadBuffer(i, (kSound + "bgm/0" + std::to_string(i + 1) + ".ogg").c_str(), -1);
+    }
+    static std::vector<int> Channels() { return std::vector<int>(chunkChannel, chunkChannel + kEffectChannels); }
+};
+
+TEST_F(Bank, EachEffectKeepsOneChannelAndIdsOutsideTheTableDoNothing) {
+    Load();
+    ASSERT_EQ(sound_use, 1);
+    soundPlaySe(SE_KAN);
+    EXPECT_EQ(Mix_Playing(0), 1) << "the effect sounds on the channel it took";
+    soundStopSeAll();
+    int frequency = 0, channels = 0;
+    Uint16 format = 0;
+    Mix_QuerySpec(&frequency, &format, &channels);
+    EXPECT_EQ((std::vector<int>{frequency, format, channels, Mix_AllocateChannels(-1)}),
+              (std::vector<int>{44100, AUDIO_S16LSB, 2, kEffectChannels}));
+    const std::pair<int, std::vector<int>> steps[] = {  // effect played, then the channel table
+        {3, {3, -1, -1, -1, -1, -1, -1, -1}}, {3, {3, -1, -1, -1, -1, -1, -1, -1}}, {1, {3, 1, -1, -1, -1, -1, -1, -1}},
+        {2, {3, 1, 2, -1, -1, -1, -1, -1}},   {1, {3, 1, 2, -1, -1, -1, -1, -1}},   {-1, {3, 1, 2, -1, -1, -1, -1, -1}},
+        {32, {3, 1, 2, -1, -1, -1, -1, -1}},  {INT_MAX, {3, 1, 2, -1, -1, -1, -1, -1}},
+        {INT_MIN, {3, 1, 2, -1, -1, -1, -1, -1}}, {9, {3, 1, 2, -1, -1, -1, -1, -1}},  // nor does an empty slot
+    };
+    for (const auto& [effect, table] : steps) {
+        soundPlaySe(effect);
+        soundPlayBgm(effect);  // the same ids as music slots, also out of range
+        soundStopBgm(effect);
+        soundLoadBuffer(effect, (kSound + "bgm/04.ogg").c_str(), -1);
+        EXPECT_EQ(Channels(), table) << "after effect " << effect;
+    }
+    soundStopSeAll();
+    EXPECT_EQ(Channels(), std::vector<int>(kEffectChannels, -1));
+    for (int e = 0; e < SE_COUNT; e++) soundPlaySe(e);  // nine effects, eight channels
+    EXPECT_EQ(Channels(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    soundRelease();  // then every stop is safe
+    soundStopSeAll();
+    soundStopSe(2);
+    soundPlaySe(2);
+    EXPECT_EQ(Channels(), std::vector<int>(kEffectChannels, -1));
+}
+
+TEST_F(Bank, MusicSlotsVolumeAndAMissingEffectThatSilencesAll) {
+    Load();
+    soundLoadBuffer(3, "none.ogg", -1);
+    soundLoadBuffer(2, "none.ogg", -1);
+    EXPECT_EQ((std::vector<bool>{soundHasMusic(2), soundHasMusic(3)}), (std::vector<bool>{true, false}));
+    soundPlayBgm(1);
+    soundStopBgm(3);
+    EXPECT_EQ(Mix_PlayingMusic(), 1) << "an empty slot cannot stop the music";
+    for (int v : {0, 64, 128, 40}) {
+        Set_Volume(v);
+        EXPECT_EQ((std::vector<int>{play_sevol, Mix_VolumeMusic(-1)}), (std::vector<int>{v, v}));
+    }
+    soundStopBgm(0);
+    EXPECT_EQ(Mix_PlayingMusic(), 0) << "any slot with music stops whatever plays";
+    soundPlayBgm(2);
+    EXPECT_EQ(Mix_VolumeMusic(-1), 40) << "music started later";
+    soundStopBgm(2);
+    soundLoadBufferSE(SE_PUWA, "none.wav");
+    EXPECT_EQ(sound_use, 0);
+    soundPlaySe(3);
+    soundPlayBgm(1);
+    EXPECT_EQ(Channels(), std::vector<int>(kEffectChannels, -1));
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+// soundcheck <sound dir> [--check]
+// Measures the built effects against the game music as the mixer plays them
+// at the game's default volume (both at full, simply added): each effect's
+// loudness, peaks, onset and how far it stands out over the music, and the
+// worst peak of the music with any two effects. With --check, exits 1 when
+// an effect stands out by less than 6 dB or a mix can pass -1 dBFS.
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "dsp.h"
+#include "effects.h"
+#include "loudness.h"
+
+namespace {
+
+std::vector<float> readWav(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (bytes.size() < 44 || std::memcmp(bytes.data() + 36, "data", 4) != 0) throw std::runtime_error(path + ": not our WAV");
+  std::vector<float> out((bytes.size() - 44) / 2);
+  for (size_t i = 0; i < out.size(); ++i) {
+    int16_t v = int16_t(uint8_t(bytes[44 + 2 * i]) | uint8_t(bytes[45 + 2 * i]) << 8);
+    out[i] = float(v / 32768.0);
+  }
+  return out;
+}
+
+struct Stereo {
+  std::vector<float> left, right;
+};
+
+Stereo readOgg(const std::string& path) {
+  OggVorbis_File vf;
+  if (ov_fopen(path.c_str(), &vf) != 0) throw std::runtime_error(path + ": not OGG Vorbis");
+  Stereo s;
+  for (;;) {
+    float** pcm;
+    int section;
+    long n = ov_read_float(&vf, &pcm, 4096, &section);
+    if (n <= 0) break;
+    s.left.insert(s.left.end(), pcm[0], pcm[0] + n);
+    s.right.insert(s.right.end(), pcm[1], pcm[1] + n);
+  }
+  ov_clear(&vf);
+  return s;
+}
+
+double db(double v) { return 20.0 * std::log10(std::max(v, 1e-9)); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <sound dir> [--check]\n", argv[0]);
+    return 2;
+  }
+  std::string dir = argv[1];
+  bool check = argc > 2 && std::strcmp(argv[2], "--check") == 0;
+  bool ok = true;
+  try {
+    // The music of the title and the game, as a loop: prefix sums of its
+    // weighted power give its loudness over any window.
+    Stereo music = readOgg(dir + "/bgm/02.ogg");
+    std::vector<double> wl = kWeighted(music.left), wr = kWeighted(music.right);
+    size_t n = wl.size();
+    std::vector<double> power(2 * n + 1, 0.0);
+    for (size_t i = 0; i < 2 * n; ++i) power[i + 1] = power[i] + wl[i % n] * wl[i % n] + wr[i % n] * wr[i % n];
+    double musicPeak = 0.0;
+    for (size_t i = 0; i < n; ++i) musicPeak = std::max({musicPeak, double(std::fabs(music.left[i])), double(std::fabs(music.right[i]))});
+    double musicTruePeak = std::max(truePeak(music.left), truePeak(music.right));
+    std::printf("| music 02 | %.1f | %.1f | %.1f | – | %.1f s | – | – |\n", lufs(power[n] / double(n), 0.0),
+                db(musicPeak), db(musicTruePeak), double(n) / kRate);
+
+    std::vector<double> truePeaks;
+    for (const Effect& e : effects()) {
+      std::vector<float> x = readWav(dir + "/se/" + e.name + ".wav");
+      Span part = audiblePart(x);
+      double loudness = effectLoudness(x);
+      size_t window = std::max(kHearingWindow, part.end - part.begin);
+      // The music's loudness in that window, wherever in the loop the effect falls (10 ms steps).
+      std::vector<double> around;
+      for (size_t p = 0; p < n; p += kRate / 100)
+        around.push_back(lufs((power[p + window] - power[p]) / double(window), 0.0));
+      std::sort(around.begin(), around.end());
+      double worst = loudness - around.back(), typical = loudness - around[around.size() / 2];
+      double peak = 0.0;
+      for (float v : x) peak = std::max(peak, double(std::fabs(v)));
+      truePeaks.push_back(truePeak(x));
+      std::printf("| %s | %.1f | %.1f | %.1f | %.1f ms | %.0f ms | %+.1f dB | %+.1f dB |\n", e.name.c_str(), loudness,
+                  db(peak), db(truePeaks.back()), 1000.0 * part.begin / kRate, 1000.0 * (part.end - part.begin) / kRate, worst, typical);
+      if (worst < 6.0) ok = false;
+    }
+    // Any two effects can meet at any moment of the music, so at worst their peaks add.
+    std::sort(truePeaks.rbegin(), truePeaks.rend());
+    double worstMix = musicTruePeak + truePeaks[0] + truePeaks[1];
+    std::printf("\nworst true peak of the music with any two effects: %.1f dBFS\n", db(worstMix));
+    if (db(worstMix) > -1.0) ok = false;
+  } catch (const std::exception& ex) {
+    std::fprintf(stderr, "soundcheck: %s\n", ex.what());
+    return 2;
+  }
+  return check && !ok ? 1 : 0;
+}
