@@ -87,12 +87,19 @@ void ExitProgram() {
 int SDL_main(int argc, char* argv[]) {
     (void)argv;
     SetUpWindowScale();
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) return 1;
+    // Without a line on stderr a player would be left with no window and no clue.
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        std::fprintf(stderr, "Couldn't start video: %s\n", SDL_GetError());
+        return 1;
+    }
     g_screen = OpenDisplay(argc >= 2);
+    // Loading the palette below overwrites SDL's error text: keep the reason now.
+    char reason[256] = "";
+    if (!g_screen) std::snprintf(reason, sizeof reason, "%s", SDL_GetError());
     LoadBitmap("image/color.bmp", 1, 0);
     SetGscreenPalette(1);
     if (!g_screen) {
-        std::fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
+        std::fprintf(stderr, "Couldn't set video mode: %s\n", reason);
         ReleaseBitmap(1);
         SDL_Quit();
         return 1;

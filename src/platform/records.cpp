@@ -1,5 +1,6 @@
 #include "platform/records.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,25 +52,91 @@ void MakeParentFolders(const std::string& path) {
     }
 }
 
+// A save follows a symbolic link to the file it names: players keep saves in
+// a synced folder that way, and the link has to stay a link.
+std::string FollowLinks(std::string path) {
+    for (int hops = 0; hops < 40; hops++) {
+        char link[4096];
+        ssize_t n = readlink(path.c_str(), link, sizeof link - 1);
+        if (n <= 0) break;
+        std::string to(link, static_cast<size_t>(n));
+        size_t slash = path.rfind('/');
+        path = to[0] == '/' || slash == std::string::npos ? to : path.substr(0, slash + 1) + to;
+    }
+    return path;
+}
+
+bool WriteAll(int fd, const void* buffer, size_t size) {
+    const char* p = static_cast<const char*>(buffer);
+    while (size > 0) {
+        ssize_t n = write(fd, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Over the old bytes, then cut to length: a crash in between can tear the
+// file, so this is only for files that cannot be replaced by a renamed one.
+int SaveInPlace(const std::string& path, const void* buffer, size_t size) {
+    int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);  // a pipe nobody reads fails, not hangs
+    if (fd < 0) return -1;
+    struct stat st;
+    bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    bool ok = WriteAll(fd, buffer, size);
+    if (regular) ok = ok && ftruncate(fd, static_cast<off_t>(size)) == 0 && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    return ok ? 0 : -1;
+}
+
 }  // namespace
 
-// A save goes to a temporary file beside the target and is renamed over it
-// only when every byte reached the disk, so a crash mid-save leaves either
-// the old file or the new one, never a torn one.
+// A save goes to a fresh temporary file beside the target and is renamed
+// over it only when every byte reached the disk, so a crash mid-save leaves
+// either the old file or the new one, never a torn one.
 int SaveFile(const char* path, const void* buffer, int size) {
     if (size < 0) return -1;
-    std::string target(path);
+    std::string target = FollowLinks(path);
     MakeParentFolders(target);
-    std::string temp = target + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return -1;
-    bool ok = std::fwrite(buffer, 1, static_cast<size_t>(size), f) == static_cast<size_t>(size);
-    ok = std::fflush(f) == 0 && ok;
-    ok = fsync(fileno(f)) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (ok && std::rename(temp.c_str(), target.c_str()) == 0) return 0;
-    std::remove(temp.c_str());
-    return -1;
+    struct stat old;
+    bool exists = stat(target.c_str(), &old) == 0;
+    // A device or a pipe is written, not replaced (think of /dev/null).
+    if (exists && !S_ISREG(old.st_mode)) return SaveInPlace(target, buffer, static_cast<size_t>(size));
+    // A file the player made read-only stays as it is.
+    if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return -1;
+
+    size_t cut = target.rfind('/') + 1;  // 0 when there is no folder part
+    std::string folder = cut ? target.substr(0, cut) : ".";
+    std::string temp = target.substr(0, cut) + "." + target.substr(cut) + ".XXXXXX";
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        // A folder that takes no new files (a shared install, a read-only
+        // parent) may still hold a writable save; writing it in place risks
+        // a torn file if the game dies mid-write, not saving loses it surely.
+        return exists ? SaveInPlace(target, buffer, static_cast<size_t>(size)) : -1;
+    }
+    mode_t mask = umask(0);
+    umask(mask);
+    bool ok = fchmod(fd, exists ? old.st_mode & 07777 : 0666 & ~mask) == 0;
+    // Root saving a player's file gives it back to the player.
+    if (exists && geteuid() == 0) ok = fchown(fd, old.st_uid, old.st_gid) == 0 && ok;
+    ok = WriteAll(fd, buffer, static_cast<size_t>(size)) && ok;
+    ok = fsync(fd) == 0 && ok;
+    ok = close(fd) == 0 && ok;
+    if (!ok || std::rename(temp.c_str(), target.c_str()) != 0) {
+        unlink(temp.c_str());
+        return -1;
+    }
+    // The rename itself lasts only once the folder is on disk; a folder that
+    // cannot be synced changes nothing about the file already in place.
+    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return 0;
 }
 
 static int SaveRecord(const char* path, const int32_t* record) {
