@@ -16,7 +16,7 @@ cmake -S . -B "$build" >/dev/null
 cmake --build "$build" -j2 >/dev/null
 bin=$(cd "$build" && pwd)
 for f in bench/tavikoro_bench bench/proctime bench/bare_sdl bench/libflip_probe.so bench/scripted_game \
-         bench/pace_floor bench/keypress tests/alloc_test game/tavikoro; do
+         bench/pace_floor bench/keypress bench/alloc_frames game/tavikoro; do
     [ -e "$bin/$f" ] || { echo "missing $bin/$f" >&2; exit 1; }
 done
 
@@ -63,7 +63,7 @@ SDL_VIDEODRIVER=dummy "$bin/bench/proctime" 3 -- "$bin/bench/scripted_game" >"$w
 SDL_VIDEODRIVER=dummy "$bin/bench/proctime" 3 -- "$bin/bench/bare_sdl" >"$work/rss.bare"
 
 echo "allocations per frame..." >&2
-"$bin/tests/alloc_test" --gtest_output="json:$work/alloc.json" >/dev/null 2>&1 || true
+"$bin/bench/alloc_frames" --gtest_output="json:$work/alloc.json" >/dev/null 2>&1 || true
 
 echo "under Xvfb: start-up to a mapped window, frame period, input latency..." >&2
 display=:$((90 + RANDOM % 400))
@@ -187,7 +187,7 @@ for where, label, env in [("headless", "headless", "SDL_VIDEODRIVER=dummy SDL_AU
 worst = max(alloc.values()) if alloc else None
 row("heap allocations per frame, worst steady frame of any scene",
     ", ".join(f"{k} {v}" for k, v in alloc.items()) if alloc else "not measured", "0", "–", "0",
-    ok(worst == 0) if alloc else "**no**", f"`{build}/tests/alloc_test`")
+    ok(worst == 0) if alloc else "**no**", f"`{build}/bench/alloc_frames`")
 extra = (rss_game - rss_bare) / 1024
 row("peak resident memory, whole scripted game", f"{rss_game / 1024:.1f} MiB", f"{rss_bare / 1024:.1f} MiB",
     f"+{extra:.1f} MiB", "≤ +10 MiB", ok(extra <= 10),

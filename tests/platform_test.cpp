@@ -4,6 +4,7 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <set>
 
@@ -49,10 +50,7 @@ struct Platform : ::testing::Test {
         harness::CloseScreen();
     }
     static void Release() {
-        for (int k :
-             {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_KP2, SDLK_KP4, SDLK_KP6, SDLK_KP8, SDLK_z, SDLK_x, SDLK_c,
-              SDLK_ESCAPE, SDLK_a, SDLK_RETURN, SDLK_EQUALS, SDLK_PLUS, SDLK_KP_PLUS, SDLK_MINUS, SDLK_KP_MINUS})
-            harness::SetKey(k, false);
+        harness::ClearKeys();
         g_pad = false, g_axes[0] = g_axes[1] = 0;
         std::fill(g_buttons, g_buttons + 10, 0);
     }
@@ -243,9 +241,11 @@ TEST_F(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
     // The picture's palette is the display's moved by five: its entry 0 is
     // the display's entry 5, so its pixels of index 5 are the see-through ones.
     harness::MakeBmp(
-        dir.File("keyed.bmp"), 3, 1, [](int x, int) { return x == 0   ? 0
-                                                             : x == 1 ? 5
-                                                                      : 50; }, 5);
+        dir.File("keyed.bmp"), 3, 1,
+        [](int x, int) {
+            return std::array{0, 5, 50}[x];
+        },
+        5);
     ASSERT_EQ(LoadBitmap(dir.File("keyed.bmp").c_str(), 4, 1), 0);
     ASSERT_EQ(LoadBitmap(dir.File("keyed.bmp").c_str(), 5, 0), 0);
     Blt(4, 0, 0);

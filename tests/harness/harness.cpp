@@ -70,12 +70,6 @@ void OnPolled() {
     r.sleeps.push_back(0);
 }
 
-void ClearKeys() {
-    int count = 0;
-    Uint8* keys = SDL_GetKeyState(&count);
-    for (int i = 0; i < count; i++) keys[i] = 0;
-}
-
 }  // namespace
 
 GameDir::GameDir() {
@@ -139,6 +133,12 @@ void SetPad(int axis0, int axis1, const std::vector<int>& buttonsDown) {
 }
 
 void ClearPad() { g_pad = Pad{}; }
+
+void ClearKeys() {
+    int count = 0;
+    Uint8* keys = SDL_GetKeyState(&count);
+    for (int i = 0; i < count; i++) keys[i] = 0;
+}
 
 void SetKey(int key, bool down) { SDL_GetKeyState(nullptr)[key] = down ? 1 : 0; }
 

@@ -64,6 +64,7 @@ Result RunGame(const GameDir& dir, const Script& script);
 void SetPad(int axis0, int axis1, const std::vector<int>& buttonsDown);
 void ClearPad();
 void SetKey(int key, bool down);
+void ClearKeys();
 
 // Palette index of a pixel of the display surface, and all of them.
 uint8_t ScreenPixel(int x, int y);
