@@ -104,8 +104,13 @@ int SaveFile(const char* path, const void* buffer, int size) {
     bool exists = stat(target.c_str(), &old) == 0;
     // A device or a pipe is written, not replaced (think of /dev/null).
     if (exists && !S_ISREG(old.st_mode)) return SaveInPlace(target, buffer, static_cast<size_t>(size));
-    // A file the player made read-only stays as it is.
-    if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return -1;
+    // A file the player made read-only stays as it is. (Opening it to write
+    // asks as the player would, and works in the browser's file system too.)
+    if (exists) {
+        int probe = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (probe < 0) return -1;
+        close(probe);
+    }
 
     size_t cut = target.rfind('/') + 1;  // 0 when there is no folder part
     std::string folder = cut ? target.substr(0, cut) : ".";
@@ -119,7 +124,9 @@ int SaveFile(const char* path, const void* buffer, int size) {
     }
     mode_t mask = umask(0);
     umask(mask);
-    bool ok = fchmod(fd, exists ? old.st_mode & 07777 : 0666 & ~mask) == 0;
+    // A new save stays the game's to rewrite, whatever the umask says (the
+    // browser's file system starts with one that allows nothing).
+    bool ok = fchmod(fd, exists ? old.st_mode & 07777 : (0666 & ~mask) | S_IRUSR | S_IWUSR) == 0;
     // Root saving a player's file gives it back to the player.
     if (exists && geteuid() == 0) ok = fchown(fd, old.st_uid, old.st_gid) == 0 && ok;
     ok = WriteAll(fd, buffer, static_cast<size_t>(size)) && ok;
