@@ -60,7 +60,10 @@ TEST(Allocations, NoSceneAllocatesPerFrame) {
     EXPECT_GT(counts[41] - counts[40], 0u) << "the counter must see the title's pictures load";
     // Steady frames only: a scene's first frame loads its pictures.
     const std::pair<const char*, std::pair<int, int>> scenes[] = {
-        {"logo", {3, 39}}, {"title", {43, 49}}, {"stage select", {53, 89}}, {"play", {play + 3, play + 400}},
+        {"logo", {3, 39}},
+        {"title", {43, 49}},
+        {"stage select", {53, 89}},
+        {"play", {play + 3, play + 400}},
         {"play, every piece and number live", {play + 401, play + 460}},
         {"result", {play + kPlayFrames + 3, play + kPlayFrames + 100}}};
     for (const auto& [scene, frames] : scenes) {
