@@ -11,7 +11,6 @@
 #include "act/act_internal.h"
 #include "app/app.h"
 #include "harness/harness.h"
-#include "harness/pictures.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
 #include "sound/sound.h"

@@ -10,7 +10,6 @@
 
 #include "app/app.h"
 #include "harness/harness.h"
-#include "harness/pictures.h"
 #include "platform/frame.h"
 #include "platform/input.h"
 #include "platform/records.h"
