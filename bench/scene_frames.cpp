@@ -157,14 +157,7 @@ void StartGame() {
     g_dir = std::make_unique<harness::GameDir>();
     fs::current_path(g_dir->path);
 
-    // What SDL_main does before the scene manager takes over.
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) std::abort();
-    g_screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 8, 0);
-    if (!g_screen) std::abort();
-    LoadBitmap("image/color.bmp", 1, 0);
-    SetGscreenPalette(1);
-    FunctionInit();
-    main_init();
+    if (StartUp(false) != 0) std::abort();  // the game's own start-up, up to the scene manager
     g_seams.clockUs = FrozenClock;
     g_seams.sleepUs = NoSleep;
 }

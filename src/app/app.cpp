@@ -84,15 +84,14 @@ void ExitProgram() {
     SDL_Quit();
 }
 
-int SDL_main(int argc, char* argv[]) {
-    (void)argv;
+int StartUp(bool fullscreen) {
     SetUpWindowScale();
     // Without a line on stderr a player would be left with no window and no clue.
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::fprintf(stderr, "Couldn't start video: %s\n", SDL_GetError());
         return 1;
     }
-    g_screen = OpenDisplay(argc >= 2);
+    g_screen = OpenDisplay(fullscreen);
     // Loading the palette below overwrites SDL's error text: keep the reason now.
     char reason[256] = "";
     if (!g_screen) std::snprintf(reason, sizeof reason, "%s", SDL_GetError());
@@ -108,6 +107,12 @@ int SDL_main(int argc, char* argv[]) {
     SDL_ShowCursor(0);
     FunctionInit();
     main_init();
+    return 0;
+}
+
+int SDL_main(int argc, char* argv[]) {
+    (void)argv;
+    if (StartUp(argc >= 2) != 0) return 1;
     scenemanager();
     ExitProgram();
     return 0;

@@ -7,6 +7,9 @@ extern int g_scene;  // the scene to run next
 
 // C linkage, as SDL's own entry code declares it where it has one.
 extern "C" int SDL_main(int argc, char* argv[]);
+// Everything before the scene manager takes over: video, the palette, input,
+// sound and the settings; 1 with a line on stderr when video cannot start.
+int StartUp(bool fullscreen);
 void FunctionInit();
 void main_init();
 void scenemanager();
