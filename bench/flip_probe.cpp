@@ -1,6 +1,7 @@
-// Preloaded into an unchanged program: notes the monotonic time of every
-// SDL_Flip and, after FLIP_PROBE_FRAMES of them (default 1), writes the
-// times in nanoseconds, one per line, to FLIP_PROBE_OUT and ends the process.
+// Preloaded into an unchanged program: notes the monotonic time at which
+// every SDL_Flip is called and at which it returns and, after
+// FLIP_PROBE_FRAMES of them (default 1), writes the two times in
+// nanoseconds, one flip per line, to FLIP_PROBE_OUT and ends the process.
 // A program that ends first has its times written as it exits. With
 // FLIP_PROBE_HASH set, each line also holds a hash of the presented pixels,
 // so the first frame that shows a change can be found.
@@ -21,7 +22,7 @@ struct Probe {
     long wanted = 1;
     const char* out = nullptr;
     bool hash = false;
-    std::vector<long long> times;
+    std::vector<long long> calls, times;
     std::vector<uint64_t> hashes;
     Probe() {
         flip = reinterpret_cast<int (*)(SDL_Surface*)>(dlsym(RTLD_NEXT, "SDL_Flip"));
@@ -30,6 +31,7 @@ struct Probe {
         out = std::getenv("FLIP_PROBE_OUT");
         hash = std::getenv("FLIP_PROBE_HASH") != nullptr;
         // Nothing allocated while frames are timed.
+        calls.reserve(static_cast<size_t>(wanted));
         times.reserve(static_cast<size_t>(wanted));
         if (hash) hashes.reserve(static_cast<size_t>(wanted));
     }
@@ -39,9 +41,9 @@ struct Probe {
         if (!f) return;
         for (size_t i = 0; i < times.size(); i++)
             if (hash)
-                std::fprintf(f, "%lld %llu\n", times[i], static_cast<unsigned long long>(hashes[i]));
+                std::fprintf(f, "%lld %lld %llu\n", calls[i], times[i], static_cast<unsigned long long>(hashes[i]));
             else
-                std::fprintf(f, "%lld\n", times[i]);
+                std::fprintf(f, "%lld %lld\n", calls[i], times[i]);
         std::fclose(f);
         out = nullptr;
     }
@@ -71,9 +73,13 @@ uint64_t Hash(const SDL_Surface* s) {
 
 extern "C" int SDL_Flip(SDL_Surface* screen) {
     Probe& p = TheProbe();
+    long long called = Now();
     if (p.hash && static_cast<long>(p.hashes.size()) < p.wanted) p.hashes.push_back(screen ? Hash(screen) : 0);
     int result = p.flip ? p.flip(screen) : -1;
-    if (static_cast<long>(p.times.size()) < p.wanted) p.times.push_back(Now());
+    if (static_cast<long>(p.times.size()) < p.wanted) {
+        p.calls.push_back(called);
+        p.times.push_back(Now());
+    }
     if (static_cast<long>(p.times.size()) < p.wanted) return result;
     p.Write();
     _exit(0);

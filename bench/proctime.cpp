@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
         }
         double ms = -1;
         if (FILE* f = probe ? std::fopen(outPath, "r") : nullptr) {
-            long long t = 0;
-            if (std::fscanf(f, "%lld", &t) == 1) ms = (t - start) / 1e6;
+            long long called = 0, t = 0;  // the probe notes the call and the return
+            if (std::fscanf(f, "%lld %lld", &called, &t) == 2) ms = (t - start) / 1e6;
             std::fclose(f);
         }
         double cpu = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +

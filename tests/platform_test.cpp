@@ -242,7 +242,7 @@ TEST_F(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
     harness::MakeBmp(
         dir.File("keyed.bmp"), 3, 1,
         [](int x, int) {
-            return std::array{0, 5, 50}[x];
+            return std::array{20, 5, 50}[x];  // no 0: the key is not raw index 0
         },
         5);
     ASSERT_EQ(LoadBitmap(dir.File("keyed.bmp").c_str(), 4, 1), 0);
@@ -250,9 +250,9 @@ TEST_F(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
     Blt(4, 0, 0);
     Blt(5, 0, 1);
     EXPECT_EQ((std::vector<int>{ScreenPixel(0, 0), ScreenPixel(1, 0), ScreenPixel(2, 0)}),
-              (std::vector<int>{5, 1, 55}));
+              (std::vector<int>{25, 1, 55}));
     EXPECT_EQ((std::vector<int>{ScreenPixel(0, 1), ScreenPixel(1, 1), ScreenPixel(2, 1)}),
-              (std::vector<int>{5, 10, 55}));
+              (std::vector<int>{25, 10, 55}));
 }
 
 const std::string kSound = std::string(GAME_DIR) + "/sound/";

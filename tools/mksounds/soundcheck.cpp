@@ -26,9 +26,11 @@ std::vector<float> readWav(const std::string& path) {
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (bytes.size() < 44 || std::memcmp(bytes.data() + 36, "data", 4) != 0)
         throw std::runtime_error(path + ": not our WAV");
-    std::vector<float> out((bytes.size() - 44) / 2);
+    const size_t frame = 2 * std::max(1, int(bytes[22]));  // the left channel; ours are alike
+    std::vector<float> out((bytes.size() - 44) / frame);
     for (size_t i = 0; i < out.size(); ++i) {
-        int16_t v = int16_t(uint8_t(bytes[44 + 2 * i]) | uint8_t(bytes[45 + 2 * i]) << 8);
+        const char* p = bytes.data() + 44 + frame * i;
+        int16_t v = int16_t(uint8_t(p[0]) | uint8_t(p[1]) << 8);
         out[i] = float(v / 32768.0);
     }
     return out;
