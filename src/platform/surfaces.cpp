@@ -50,8 +50,8 @@ int LoadBitmap(const char* path, int slot, int colorKey) {
     const SDL_Color& c = palette->colors[0];
     Uint32 key = SDL_MapRGB(g_screen->format, c.r, c.g, c.b);
     // A picture with no see-through pixel looks the same unkeyed, and is then
-    // copied whole rather than tested pixel by pixel: the full-screen
-    // backgrounds cost a quarter of a frame less.
+    // copied row by row rather than tested pixel by pixel: several times
+    // faster for the full-screen pictures drawn every frame.
     if (picture->format->BitsPerPixel == 8 && !HasPixel(picture, key)) return 0;
     SDL_SetColorKey(picture, SDL_SRCCOLORKEY, key);
     return 0;
