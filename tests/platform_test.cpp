@@ -310,8 +310,13 @@ TEST_F(Bank, MusicSlotsVolumeAndAMissingEffectThatSilencesAll) {
     soundLoadBuffer(3, "none.ogg", -1);
     soundLoadBuffer(2, "none.ogg", -1);
     EXPECT_EQ((std::vector<bool>{soundHasMusic(2), soundHasMusic(3)}), (std::vector<bool>{true, false}));
+    // A piece that exists but cannot be decoded leaves its slot empty too.
+    harness::WriteBytes(dir.File("garbage.ogg"), std::vector<unsigned char>(4096, 0x5a));
+    soundLoadBuffer(4, dir.File("garbage.ogg").c_str(), -1);
+    EXPECT_FALSE(soundHasMusic(4));
     soundPlayBgm(1);
     soundStopBgm(3);
+    soundStopBgm(4);
     EXPECT_EQ(Mix_PlayingMusic(), 1) << "an empty slot cannot stop the music";
     for (int v : {0, 64, 128, 40}) {
         Set_Volume(v);

@@ -1,7 +1,9 @@
 #include "platform/seams.h"
 
-#include <sched.h>
+#include <SDL.h>
 #include <time.h>
+
+#include <cerrno>
 #ifdef __linux__
 #include <sys/prctl.h>
 #endif
@@ -12,16 +14,15 @@ static int64_t MonotonicNs() {
     return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
+// Counted from when SDL started, as its tick count is: the first frame's
+// wait compares with that, so a slow start-up does not also sleep a frame.
 static uint32_t RealClockUs() {
-    static const int64_t start = MonotonicNs();
+    static const int64_t start = MonotonicNs() - static_cast<int64_t>(SDL_GetTicks()) * 1000000;
     return static_cast<uint32_t>((MonotonicNs() - start) / 1000);
 }
 
-// The kernel wakes a sleeper some tens of microseconds late, more under
-// load; a frame of 16 ms should not grow by that. So sleep to a little
-// before the deadline and yield the processor for the rest.
-constexpr int64_t kWakeMarginNs = 300000;
-
+// A plain sleep to the deadline on the monotonic clock: no yielding or
+// polling, so a waiting frame costs no processor time.
 static void RealSleepUs(uint32_t us) {
     static bool slackSet = false;
     if (!slackSet) {
@@ -31,14 +32,10 @@ static void RealSleepUs(uint32_t us) {
         slackSet = true;
     }
     int64_t deadline = MonotonicNs() + static_cast<int64_t>(us) * 1000;
-    int64_t wake = deadline - kWakeMarginNs;
-    timespec at = {static_cast<time_t>(wake / 1000000000), static_cast<long>(wake % 1000000000)};
-    if (us * 1000LL > kWakeMarginNs)
-        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) != 0) {
-        }
-    while (MonotonicNs() < deadline) sched_yield();
+    timespec at = {static_cast<time_t>(deadline / 1000000000), static_cast<long>(deadline % 1000000000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+    }
 }
-
 Seams g_seams = {RealClockUs, RealSleepUs, nullptr, nullptr, nullptr};
 
 void ResetSeams() { g_seams = Seams{RealClockUs, RealSleepUs, nullptr, nullptr, nullptr}; }

@@ -2,16 +2,10 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <climits>
-#include <cstdio>
-
 #include "sound/mixer.h"
 #include "sound/sound.h"
 
 static Mix_Music* music[kSoundSlots];
-// A piece is opened when it is first played: unpacking an Ogg stream's
-// headers was a sixth of the start-up, and most pieces are never played.
-static char musicPath[kSoundSlots][PATH_MAX];
 static Mix_Chunk* chunk[kSoundSlots];
 // Whether Mix_OpenAudio succeeded and Mix_CloseAudio has not run since: the
 // mixer's channels exist only then.
@@ -28,12 +22,12 @@ void mixer_close() {
     opened = false;
 }
 
+// Decoded now, not when first played: a piece that cannot be decoded must
+// leave its slot empty, and nothing is read from disk during play.
 int mixer_load_music(int slot, const char* path) {
-    SDL_RWops* file = SDL_RWFromFile(path, "rb");
-    if (!file) return 0;
-    SDL_RWclose(file);
-    std::snprintf(musicPath[slot], PATH_MAX, "%s", path);  // a path that opened fits
-    return 1;
+    if (music[slot]) Mix_FreeMusic(music[slot]);
+    music[slot] = Mix_LoadMUS(path);
+    return music[slot] != nullptr;
 }
 
 int mixer_load_effect(int slot, const char* path) {
@@ -47,13 +41,10 @@ void mixer_free(int slot) {
     if (music[slot]) Mix_FreeMusic(music[slot]);
     if (chunk[slot]) Mix_FreeChunk(chunk[slot]);
     music[slot] = nullptr;
-    musicPath[slot][0] = '\0';
     chunk[slot] = nullptr;
 }
 
 void mixer_play_music(int slot, int loops) {
-    if (!music[slot] && musicPath[slot][0]) music[slot] = Mix_LoadMUS(musicPath[slot]);
-    musicPath[slot][0] = '\0';  // one try: a file that will not open stays silent
     if (music[slot]) Mix_PlayMusic(music[slot], loops);
 }
 void mixer_halt_music() { Mix_HaltMusic(); }
