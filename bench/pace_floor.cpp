@@ -1,8 +1,11 @@
-// The floor for the frame period: the game's own clock and sleep, holding
-// the same 16 ms deadlines as its frame wait, and nothing else. Writes the
+// The floor for the frame period: a plain sleep to 16 ms deadlines, each
+// counted from the end of the previous wait, and nothing else. Writes the
 // time of each of FRAMES "presents" in nanoseconds, one per line, to OUT.
+// Then prints the processor time per frame of three waits: that sleep, the
+// game's own wait (through its clock and sleep) and SDL_Delay(16).
 //
 //   pace_floor FRAMES OUT
+#include <SDL.h>
 #include <time.h>
 
 #include <cstdio>
@@ -12,23 +15,56 @@
 #include "platform/frame.h"
 #include "platform/seams.h"
 
+static long long Ns(clockid_t clock) {
+    timespec t;
+    clock_gettime(clock, &t);
+    return t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+static void FloorWait(long long& previous) {
+    long long deadline = previous + kFrameUs * 1000LL;
+    timespec at = {static_cast<time_t>(deadline / 1000000000), static_cast<long>(deadline % 1000000000)};
+    if (Ns(CLOCK_MONOTONIC) < deadline) clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+    previous = Ns(CLOCK_MONOTONIC);
+}
+
+static void GameWait(uint32_t& previous) {
+    uint32_t elapsed = g_seams.clockUs() - previous;
+    if (elapsed < kFrameUs) g_seams.sleepUs(kFrameUs - elapsed);
+    previous = g_seams.clockUs();
+}
+
+// Processor time of `frames` waits, in microseconds per frame.
+template <typename Wait>
+static double CpuPerFrame(int frames, Wait wait) {
+    long long start = Ns(CLOCK_PROCESS_CPUTIME_ID);
+    for (int i = 0; i < frames; i++) wait();
+    return (Ns(CLOCK_PROCESS_CPUTIME_ID) - start) / 1000.0 / frames;
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) return 2;
     int frames = std::atoi(argv[1]);
     std::vector<long long> times;
     times.reserve(static_cast<size_t>(frames));
-    uint32_t previous = 0;
+    long long previous = Ns(CLOCK_MONOTONIC);
     for (int i = 0; i < frames; i++) {
-        timespec t;
-        clock_gettime(CLOCK_MONOTONIC, &t);
-        times.push_back(t.tv_sec * 1000000000LL + t.tv_nsec);
-        uint32_t elapsed = g_seams.clockUs() - previous;
-        if (elapsed < kFrameUs) g_seams.sleepUs(kFrameUs - elapsed);
-        previous = g_seams.clockUs();
+        times.push_back(Ns(CLOCK_MONOTONIC));
+        FloorWait(previous);
     }
     FILE* f = std::fopen(argv[2], "w");
     if (!f) return 1;
     for (long long t : times) std::fprintf(f, "%lld\n", t);
     std::fclose(f);
+
+    SDL_Init(SDL_INIT_TIMER);
+    int n = frames < 300 ? frames : 300;
+    previous = Ns(CLOCK_MONOTONIC);
+    double floorCpu = CpuPerFrame(n, [&] { FloorWait(previous); });
+    uint32_t gamePrevious = g_seams.clockUs();
+    double gameCpu = CpuPerFrame(n, [&] { GameWait(gamePrevious); });
+    double delayCpu = CpuPerFrame(n, [] { SDL_Delay(kFrameMs); });
+    std::printf("wait_cpu_us_per_frame floor %.2f game %.2f sdl_delay %.2f\n", floorCpu, gameCpu, delayCpu);
+    SDL_Quit();
     return 0;
 }

@@ -256,13 +256,12 @@ TEST_F(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
 }
 
 const std::string kSound = std::string(GAME_DIR) + "/sound/";
-const char* const kEffects[] = {"tavi", "hit1", "kan", "oo", "msg", "select", "sw", "jump", "puwa"};
 
 struct Bank : Platform {
-    void Load(const std::string& skip = "") {
+    void Load() {
         for (int i = 0; i < SE_COUNT; i++)
-            soundLoadBufferSE(i, (kEffects[i] == skip ? "none" : kSound + "se/" + kEffects[i] + ".wav").c_str());
-        for (int i = 0; i < 3; i++) soundLoadBuffer(i, (kSound + "bgm/0" + std::to_string(i + 1) + ".ogg").c_str(), -1);
+            soundLoadBufferSE(i, (std::string(GAME_DIR) + "/" + kEffectFiles[i]).c_str());
+        for (int i = 0; i < 3; i++) soundLoadBuffer(i, (std::string(GAME_DIR) + "/" + kMusicFiles[i]).c_str(), -1);
     }
     static std::vector<int> Channels() { return std::vector<int>(chunkChannel, chunkChannel + kEffectChannels); }
 };

@@ -8,7 +8,7 @@ if [ "${1:-}" = "--tests" ]; then
     # llvm: the symbolizer the fuzz runs' leak suppressions match through; then
     # the Debian package and its checks; libcaca0 for the classic SDL 1.2 library.
     packages="$packages libbenchmark-dev clang libclang-rt-14-dev valgrind xvfb xdotool x11-utils x11-apps
-imagemagick openbox sox libxtst-dev emscripten chromium llvm debhelper lintian appstream desktop-file-utils
+imagemagick openbox sox strace libxtst-dev emscripten chromium llvm debhelper lintian appstream desktop-file-utils
 mandoc man-db libcaca0 clang-format"
 fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep -c "ok installed" || true)

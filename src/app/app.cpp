@@ -17,13 +17,6 @@
 
 int g_scene;
 
-static const char* const kMusicFiles[] = {"sound/bgm/01.ogg", "sound/bgm/02.ogg", "sound/bgm/03.ogg",
-                                          "sound/bgm/04.ogg", "sound/bgm/05.ogg", "sound/bgm/06.ogg",
-                                          "sound/bgm/07.ogg"};
-static const char* const kEffectFiles[] = {"sound/se/tavi.wav", "sound/se/hit1.wav", "sound/se/kan.wav",
-                                           "sound/se/oo.wav",   "sound/se/msg.wav",  "sound/se/select.wav",
-                                           "sound/se/sw.wav",   "sound/se/jump.wav", "sound/se/puwa.wav"};
-
 struct SceneEntry {
     int id;
     void (*run)();

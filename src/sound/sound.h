@@ -2,11 +2,9 @@
 // or an effect file is missing, every play and stop does nothing.
 #pragma once
 
-constexpr int kSoundSlots = 32;
+#include "sound/sound_files.h"
 
-// Effect slots, in the order main_init loads them.
-enum Effect { SE_TAVI, SE_HIT1, SE_KAN, SE_OO, SE_MSG, SE_SELECT, SE_SW, SE_JUMP, SE_PUWA, SE_COUNT };
-constexpr int kMusicPieces = 7;
+constexpr int kSoundSlots = 32;
 constexpr int kGameMusic = 1;  // the title and the game share one piece
 constexpr int kEffectChannels = 8;
 

@@ -184,7 +184,7 @@ Samples puwa() {
 // signal is clear but no louder; the menu ticks are the quietest.
 const std::vector<Effect>& effects() {
     static const std::vector<Effect> list = {
-        {"tavi", tavi, -16.0}, {"hit1", hit1, -16.0}, {"kan", kan, -14.5},
+        {"tavi", tavi, -16.0}, {"hit1", hit1, -16.6}, {"kan", kan, -13.8},
         {"oo", oo, -16.5},     {"msg", msg, -17.0},   {"select", cursorTick, -17.0},
         {"sw", sw, -16.5},     {"jump", jump, -16.5}, {"puwa", puwa, -16.5},
     };

@@ -1,6 +1,7 @@
 // mksounds <song dir> <output dir>
-// Renders every *.song in the song dir to <output>/bgm/<name>.ogg and every effect to
-// <output>/se/<name>.wav.
+// Renders the game's music and effects, as its list of sound files names
+// them: bgm/NN.ogg from NN.song in the song dir, se/NAME.wav from the recipe
+// of that name.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "oggfile.h"
 #include "render.h"
 #include "score.h"
+#include "sound/sound_files.h"
 #include "wavfile.h"
 
 namespace fs = std::filesystem;
@@ -28,14 +30,16 @@ int main(int argc, char** argv) {
         fs::create_directories(out / "bgm");
         fs::create_directories(out / "se");
 
-        for (const Effect& e : effects())
-            writeWav((out / "se" / (e.name + ".wav")).string(), finishEffect(e.make(), e.loudness));
+        for (const char* file : kEffectFiles) {
+            std::string name = fs::path(file).stem().string();
+            auto e = std::find_if(effects().begin(), effects().end(), [&](const Effect& r) { return r.name == name; });
+            if (e == effects().end()) throw std::runtime_error(std::string(file) + ": no recipe");
+            writeWav((out / "se" / (name + ".wav")).string(), finishEffect(e->make(), e->loudness));
+        }
 
         std::vector<fs::path> songs;
-        for (const auto& entry : fs::directory_iterator(argv[1]))
-            if (entry.path().extension() == ".song") songs.push_back(entry.path());
-        std::sort(songs.begin(), songs.end());
-        if (songs.empty()) throw std::runtime_error(std::string(argv[1]) + ": no .song files");
+        for (const char* file : kMusicFiles)
+            songs.push_back(fs::path(argv[1]) / (fs::path(file).stem().string() + ".song"));
 
         // Parse everything first so a typo fails fast, then encode on every core.
         std::vector<Score> scores;
@@ -63,6 +67,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    std::printf("mksounds: wrote %zu effects and the music in %.1f s\n", effects().size(), seconds);
+    std::printf("mksounds: wrote %d effects and %d pieces of music in %.1f s\n", SE_COUNT, kMusicPieces, seconds);
     return 0;
 }

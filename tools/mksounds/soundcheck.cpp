@@ -2,8 +2,11 @@
 // Measures the built effects against the game music as the mixer plays them
 // at the game's default volume (both at full, simply added): each effect's
 // loudness, peaks, onset and how far it stands out over the music, and the
-// worst peak of the music with any two effects. With --check, exits 1 when
-// an effect stands out by less than 6 dB or a mix can pass -1 dBFS.
+// worst peak of the music with any two effects. Beside the loudness, the
+// plain RMS over the whole file against the music's median RMS over windows
+// as long. With --check, exits 1 when an effect stands out by less than 6 dB
+// (a chop by either measure), a mix can pass -1 dBFS, or the fast chop is not 0.5 to
+// 2 dB above the slow one by RMS.
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
@@ -74,16 +77,22 @@ int main(int argc, char** argv) {
         Stereo music = readOgg(dir + "/bgm/02.ogg");
         std::vector<double> wl = kWeighted(music.left), wr = kWeighted(music.right);
         size_t n = wl.size();
-        std::vector<double> power(2 * n + 1, 0.0);
-        for (size_t i = 0; i < 2 * n; ++i) power[i + 1] = power[i] + wl[i % n] * wl[i % n] + wr[i % n] * wr[i % n];
+        std::vector<double> power(2 * n + 1, 0.0), plain(2 * n + 1, 0.0);
+        for (size_t i = 0; i < 2 * n; ++i) {
+            power[i + 1] = power[i] + wl[i % n] * wl[i % n] + wr[i % n] * wr[i % n];
+            double l = music.left[i % n], r = music.right[i % n];
+            plain[i + 1] = plain[i] + (l * l + r * r) / 2.0;
+        }
         double musicPeak = 0.0;
         for (size_t i = 0; i < n; ++i)
             musicPeak = std::max({musicPeak, double(std::fabs(music.left[i])), double(std::fabs(music.right[i]))});
         double musicTruePeak = std::max(truePeak(music.left), truePeak(music.right));
-        std::printf("| music 02 | %.1f | %.1f | %.1f | – | %.1f s | – | – |\n", lufs(power[n] / double(n), 0.0),
-                    db(musicPeak), db(musicTruePeak), double(n) / kRate);
+        std::printf("| music 02 | %.1f | %.1f | %.1f | – | %.1f s | – | – | %.1f dB | – |\n",
+                    lufs(power[n] / double(n), 0.0), db(musicPeak), db(musicTruePeak), double(n) / kRate,
+                    10.0 * std::log10(plain[n] / double(n)));
 
         std::vector<double> truePeaks;
+        double hit1Rms = 0.0, kanRms = 0.0;
         for (const Effect& e : effects()) {
             std::vector<float> x = readWav(dir + "/se/" + e.name + ".wav");
             Span part = audiblePart(x);
@@ -95,19 +104,30 @@ int main(int argc, char** argv) {
                 around.push_back(lufs((power[p + window] - power[p]) / double(window), 0.0));
             std::sort(around.begin(), around.end());
             double worst = loudness - around.back(), typical = loudness - around[around.size() / 2];
-            double peak = 0.0;
-            for (float v : x) peak = std::max(peak, double(std::fabs(v)));
+            double peak = 0.0, energy = 0.0;
+            for (float v : x) peak = std::max(peak, double(std::fabs(v))), energy += double(v) * v;
+            std::vector<double> plainAround;
+            for (size_t p = 0; p < n; p += kRate / 100) plainAround.push_back(plain[p + x.size()] - plain[p]);
+            std::sort(plainAround.begin(), plainAround.end());
+            double rms = 10.0 * std::log10(energy / double(x.size()));
+            double overRms = 10.0 * std::log10(energy / plainAround[plainAround.size() / 2]);
+            if (e.name == "hit1") hit1Rms = rms;
+            if (e.name == "kan") kanRms = rms;
             truePeaks.push_back(truePeak(x));
-            std::printf("| %s | %.1f | %.1f | %.1f | %.1f ms | %.0f ms | %+.1f dB | %+.1f dB |\n", e.name.c_str(),
-                        loudness, db(peak), db(truePeaks.back()), 1000.0 * part.begin / kRate,
-                        1000.0 * (part.end - part.begin) / kRate, worst, typical);
+            std::printf("| %s | %.1f | %.1f | %.1f | %.1f ms | %.0f ms | %+.1f dB | %+.1f dB | %.1f dB | %+.1f dB |\n",
+                        e.name.c_str(), loudness, db(peak), db(truePeaks.back()), 1000.0 * part.begin / kRate,
+                        1000.0 * (part.end - part.begin) / kRate, worst, typical, rms, overRms);
             if (worst < 6.0) ok = false;
+            bool chop = e.name == "hit1" || e.name == "kan";
+            if (chop && overRms < 6.0) ok = false;
         }
         // Any two effects can meet at any moment of the music, so at worst their peaks add.
         std::sort(truePeaks.rbegin(), truePeaks.rend());
         double worstMix = musicTruePeak + truePeaks[0] + truePeaks[1];
         std::printf("\nworst true peak of the music with any two effects: %.1f dBFS\n", db(worstMix));
         if (db(worstMix) > -1.0) ok = false;
+        std::printf("the fast chop kan over the slow chop hit1 by RMS: %+.1f dB\n", kanRms - hit1Rms);
+        if (kanRms - hit1Rms < 0.5 || kanRms - hit1Rms > 2.0) ok = false;
     } catch (const std::exception& ex) {
         std::fprintf(stderr, "soundcheck: %s\n", ex.what());
         return 2;
