@@ -1,11 +1,13 @@
 // The floor for the frame period: a plain sleep to 16 ms deadlines, each
 // counted from the end of the previous wait, and nothing else. Writes the
 // time of each of FRAMES "presents" in nanoseconds, one per line, to OUT.
-// Then prints the processor time per frame of three waits: that sleep, the
-// game's own wait (through its clock and sleep) and SDL_Delay(16).
+// Then prints the processor time of this thread per wait for three waits
+// of 16 ms, taken in turn: that sleep, the game's own wait (through its
+// clock and sleep) and SDL_Delay(16).
 //
 //   pace_floor FRAMES OUT
 #include <SDL.h>
+#include <sys/prctl.h>
 #include <time.h>
 
 #include <cstdio>
@@ -34,17 +36,18 @@ static void GameWait(uint32_t& previous) {
     previous = g_seams.clockUs();
 }
 
-// Processor time of `frames` waits, in microseconds per frame.
+// Processor time of one wait of this thread, in microseconds.
 template <typename Wait>
-static double CpuPerFrame(int frames, Wait wait) {
-    long long start = Ns(CLOCK_PROCESS_CPUTIME_ID);
-    for (int i = 0; i < frames; i++) wait();
-    return (Ns(CLOCK_PROCESS_CPUTIME_ID) - start) / 1000.0 / frames;
+static double CpuOf(Wait wait) {
+    long long start = Ns(CLOCK_THREAD_CPUTIME_ID);
+    wait();
+    return (Ns(CLOCK_THREAD_CPUTIME_ID) - start) / 1000.0;
 }
 
 int main(int argc, char** argv) {
     if (argc != 3) return 2;
     int frames = std::atoi(argv[1]);
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);  // as the game's sleep has it
     std::vector<long long> times;
     times.reserve(static_cast<size_t>(frames));
     long long previous = Ns(CLOCK_MONOTONIC);
@@ -57,14 +60,22 @@ int main(int argc, char** argv) {
     for (long long t : times) std::fprintf(f, "%lld\n", t);
     std::fclose(f);
 
+    // The three waits in turn, so that each sees the same moments of a
+    // shared machine: 300 of each.
     SDL_Init(SDL_INIT_TIMER);
-    int n = frames < 300 ? frames : 300;
+    double floorCpu = 0, gameCpu = 0, delayCpu = 0;
     previous = Ns(CLOCK_MONOTONIC);
-    double floorCpu = CpuPerFrame(n, [&] { FloorWait(previous); });
     uint32_t gamePrevious = g_seams.clockUs();
-    double gameCpu = CpuPerFrame(n, [&] { GameWait(gamePrevious); });
-    double delayCpu = CpuPerFrame(n, [] { SDL_Delay(kFrameMs); });
-    std::printf("wait_cpu_us_per_frame floor %.2f game %.2f sdl_delay %.2f\n", floorCpu, gameCpu, delayCpu);
+    constexpr int kWaits = 300;
+    for (int i = 0; i < kWaits; i++) {
+        floorCpu += CpuOf([&] { FloorWait(previous); });
+        gamePrevious = g_seams.clockUs();
+        gameCpu += CpuOf([&] { GameWait(gamePrevious); });
+        delayCpu += CpuOf([] { SDL_Delay(kFrameMs); });
+        previous = Ns(CLOCK_MONOTONIC);
+    }
+    std::printf("wait_cpu_us_per_frame floor %.2f game %.2f sdl_delay %.2f\n", floorCpu / kWaits, gameCpu / kWaits,
+                delayCpu / kWaits);
     SDL_Quit();
     return 0;
 }

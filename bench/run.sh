@@ -223,9 +223,10 @@ for line in open(f"{work}/strace"):
     if len(w) >= 5 and w[-1].isidentifier() and w[3].isdigit():
         calls[w[-1]] = int(w[3])
 sleeps = calls.get("clock_nanosleep", 0) + calls.get("nanosleep", 0)
-row("system calls of the game's thread over 300 frames: sleeps, sched_yield",
-    f"{sleeps} sleeps ({sleeps / 300:.2f} a frame), {calls.get('sched_yield', 0)} sched_yield", "300, 0", "–",
-    "one sleep a frame, no yield", ok(calls.get("sched_yield", 0) == 0 and 300 <= sleeps <= 302),
+# The first wait does not sleep: start-up took longer than a frame.
+row("system calls of the game's thread over its first 300 frame waits: sleeps, sched_yield",
+    f"{sleeps} sleeps, {calls.get('sched_yield', 0)} sched_yield", "299, 0", "–",
+    "one sleep a wait after the first, no yield", ok(calls.get("sched_yield", 0) == 0 and 299 <= sleeps <= 300),
     f"`cd game && SDL_VIDEODRIVER=dummy LD_PRELOAD={build}/bench/libflip_probe.so FLIP_PROBE_FRAMES=301 strace -c ./tavikoro`")
 r = pace["returned"]
 row("frame period where SDL_Flip returns (the X server has the frame): mean", f"{mean(r):.3f} ms",
