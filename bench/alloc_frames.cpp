@@ -44,10 +44,10 @@ TEST(Allocations, NoSceneAllocatesPerFrame) {
     Script s;
     // Logo to frame 40, title, stage select from 50 to 90, title, a game with
     // real chops and every piece and number live, the result.
-    s.Push(40, SDLK_x).Push(48, SDLK_RIGHT).Push(50, SDLK_z).Push(90, SDLK_z).Push(94, SDLK_z);
+    s.Push(40, KB_X).Push(48, KB_RIGHT).Push(50, KB_Z).Push(90, KB_Z).Push(94, KB_Z);
     const int play = 96;  // play frame 0
-    for (int p = 121; p <= 400; p += 121) s.Push(play + p, SDLK_z);
-    s.Push(play + kPlayFrames + 101, SDLK_ESCAPE);
+    for (int p = 121; p <= 400; p += 121) s.Push(play + p, KB_Z);
+    s.Push(play + kPlayFrames + 101, KB_ESCAPE);
     static std::vector<unsigned long> counts(play + kPlayFrames + 110, 0);  // no growth while running
     s.onFrame = [play](int frame) {
         for (int i = 0; frame > play + 400 && frame < play + 460 && i < kPieces; i++)

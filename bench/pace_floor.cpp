@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/frame.h"
-#include "platform/seams.h"
+#include "platform/host.h"
 
 static long long Ns(clockid_t clock) {
     timespec t;
@@ -31,9 +31,9 @@ static void FloorWait(long long& previous) {
 }
 
 static void GameWait(uint32_t& previous) {
-    uint32_t elapsed = g_seams.clockUs() - previous;
-    if (elapsed < kFrameUs) g_seams.sleepUs(kFrameUs - elapsed);
-    previous = g_seams.clockUs();
+    uint32_t elapsed = g_host.clockUs() - previous;
+    if (elapsed < kFrameUs) g_host.sleepUs(kFrameUs - elapsed);
+    previous = g_host.clockUs();
 }
 
 // Processor time of one wait of this thread, in microseconds.
@@ -65,11 +65,11 @@ int main(int argc, char** argv) {
     SDL_Init(SDL_INIT_TIMER);
     double floorCpu = 0, gameCpu = 0, delayCpu = 0;
     previous = Ns(CLOCK_MONOTONIC);
-    uint32_t gamePrevious = g_seams.clockUs();
+    uint32_t gamePrevious = g_host.clockUs();
     constexpr int kWaits = 300;
     for (int i = 0; i < kWaits; i++) {
         floorCpu += CpuOf([&] { FloorWait(previous); });
-        gamePrevious = g_seams.clockUs();
+        gamePrevious = g_host.clockUs();
         gameCpu += CpuOf([&] { GameWait(gamePrevious); });
         delayCpu += CpuOf([] { SDL_Delay(kFrameMs); });
         previous = Ns(CLOCK_MONOTONIC);

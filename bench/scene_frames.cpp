@@ -13,8 +13,8 @@
 #include "app/app.h"
 #include "harness/harness.h"
 #include "platform/frame.h"
+#include "platform/host.h"
 #include "platform/records.h"
-#include "platform/seams.h"
 #include "platform/surfaces.h"
 #include "scenes/logo.h"
 #include "scenes/stageselect.h"
@@ -158,15 +158,15 @@ void StartGame() {
     fs::current_path(g_dir->path);
 
     if (StartUp(false) != 0) std::abort();  // the game's own start-up, up to the scene manager
-    g_seams.clockUs = FrozenClock;
-    g_seams.sleepUs = NoSleep;
+    g_host.clockUs = FrozenClock;
+    g_host.sleepUs = NoSleep;
 }
 
 void StopGame() {
     ReleaseAllBitmaps();
     if (g_floorPicture) SDL_FreeSurface(g_floorPicture);
     g_floorPicture = nullptr;
-    ResetSeams();
+    g_host = PlatformHost();
     ExitProgram();
     fs::current_path(fs::temp_directory_path());
     g_dir.reset();

@@ -2,39 +2,38 @@
 // 60-second game chopping at every signal (fast and slow chops in turn), the
 // result, the title, quit. With --real-time it keeps the real clock, so that
 // SDL's disk audio driver records the game's sound as a player hears it.
-#include <SDL.h>
-
 #include <cstdio>
 #include <cstring>
 
 #include "act/act_internal.h"
 #include "app/app.h"
 #include "harness/harness.h"
-#include "platform/seams.h"
+#include "platform/frame.h"
+#include "scenes/scenes.h"
 
 int main(int argc, char** argv) {
     bool realTime = argc > 1 && std::strcmp(argv[1], "--real-time") == 0;
-    Seams real = g_seams;
     harness::GameDir dir;
     harness::Script s;
-    s.Push(40, SDLK_x);                       // skip the logo
-    s.Push(80, SDLK_RIGHT).Push(82, SDLK_z);  // stage select
-    s.Push(120, SDLK_z);                      // back to the title
-    s.Push(123, SDLK_z);                      // new game
-    const int play0 = 123 + 2;                // play frame p is play0 + p
-    s.Push(play0 + 3600 + 70, SDLK_z);        // OK on the result
-    s.Push(play0 + 3600 + 80, SDLK_ESCAPE);
+    if (realTime)
+        s.host = [](Host& host) {
+            host.clockUs = PlatformHost().clockUs;
+            host.sleepUs = PlatformHost().sleepUs;
+        };
+    s.Push(40, KB_X);                     // skip the logo
+    s.Push(80, KB_RIGHT).Push(82, KB_Z);  // stage select
+    s.Push(120, KB_Z);                    // back to the title
+    s.Push(123, KB_Z);                    // new game
+    const int play0 = 123 + 2;            // play frame p is play0 + p
+    s.Push(play0 + 3600 + 70, KB_Z);      // OK on the result
+    s.Push(play0 + 3600 + 80, KB_ESCAPE);
     int chops = 0;
     s.onFrame = [&](int) {
-        if (realTime) {
-            g_seams.clockUs = real.clockUs;
-            g_seams.sleepUs = real.sleepUs;
-        }
         if (g_scene != SCENE_ACT || sn != SN_PLAY) return;
         // Every other chop fast (1000 points, "kan"), the others slow ("hit1").
         int age = 60 - player[signal_count];  // the window is 60 frames
         bool chop = player[signal_count] > 0 && player[pressed] == 0 && age == (chops % 2 ? 30 : 1);
-        harness::SetKey(SDLK_z, chop);
+        harness::SetKey(KB_Z, chop);
         if (chop) chops++;
     };
     harness::Result r = harness::RunGame(dir, s);

@@ -5,10 +5,10 @@
 // manager from the title, so an input costs its frames and nothing more.
 //
 // Only the rules are under test here, so the game runs as it does without
-// its pictures, sounds and audio device (every slot empty, sound off),
-// draws into an 8 x 8 display that nobody looks at, and the calls every
-// frame makes into SDL to find black, fill, show, poll and read keys are
-// stood in for below: they would cost more than the game's own work.
+// its pictures, sounds and audio device (every slot empty, sound off), on a
+// host of its own whose display is never filled or shown and whose keys,
+// joystick and clock come from the script: SDL's would cost more than the
+// game's own work.
 //
 // Input: two bytes of config length, little-endian (0xFFFF: no file); one
 // byte of options (bit 0: the debug overlay on); the config bytes; then the
@@ -18,7 +18,6 @@
 //   way, 2 the other), buttons 0, 1, 6, 7 in bits 4-7.
 // Escape is never scripted: the game always runs to its result. The result
 // is left with Z after 150 frames if the script has not done so.
-#include <SDL.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -32,17 +31,18 @@
 #include "act/act_internal.h"
 #include "app/app.h"
 #include "platform/frame.h"
+#include "platform/host.h"
 #include "platform/input.h"
 #include "platform/records.h"
-#include "platform/seams.h"
 #include "platform/surfaces.h"
+#include "scenes/scenes.h"
 
 namespace {
 
 constexpr int kBestSlot = GF_STAGE_BEST + 1;
 constexpr int kMaxScore = 29000;  // a thousand for each of the 29 signals of a game
 constexpr int kMaxFrames = 8000;  // a whole run needs about 3700
-const int kScriptKeys[8] = {SDLK_z, SDLK_x, SDLK_c, SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_KP6};
+const int kScriptKeys[8] = {KB_Z, KB_X, KB_C, KB_LEFT, KB_RIGHT, KB_UP, KB_DOWN, KB_KP6};
 const int kPadButtons[4] = {0, 1, 6, 7};
 
 enum Stage { TITLE, PLAY, RESULT, BACK };
@@ -81,9 +81,10 @@ bool Pad(int axes[2], int buttons[10]) {
     return true;
 }
 
-Uint8* g_keys;  // SDL's own key state, which the game samples
+bool g_keys[kKeyboardKeys];  // what the host reports held
 
 void Key(int key, bool down) { g_keys[key] = down; }
+void ReadKeys(bool held[kKeyboardKeys]) { std::copy(g_keys, g_keys + kKeyboardKeys, held); }
 
 // Sets the keys and joystick that the end of the next frame's drawing samples.
 void Drive() {
@@ -91,7 +92,7 @@ void Drive() {
     for (int key : kScriptKeys) Key(key, false);
     r.pad = 0;
     if (++r.frames > kMaxFrames) {
-        Key(SDLK_ESCAPE, true);
+        Key(KB_ESCAPE, true);
         if (r.frames > kMaxFrames + 10) Fail("the run does not end");
         return;
     }
@@ -100,13 +101,13 @@ void Drive() {
     switch (r.stage) {
         case TITLE:
             if (!r.playable)
-                Key(SDLK_ESCAPE, true);
+                Key(KB_ESCAPE, true);
             else if (g_scene == SCENE_ACT)
                 r.stage = PLAY, r.age = 0;
             else if (g_scene != SCENE_TITLE)
                 Fail("the title chose something other than a new game");
             else
-                Key(SDLK_z, r.age % 8 == 4);
+                Key(KB_Z, r.age % 8 == 4);
             break;
         case PLAY:
             r.playFrames += sn == SN_PLAY;
@@ -117,12 +118,12 @@ void Drive() {
             if (g_scene == SCENE_TITLE)
                 r.stage = BACK, r.age = 0;
             else if (r.age > 150)
-                Key(SDLK_z, r.age % 2);
+                Key(KB_Z, r.age % 2);
             else
                 scripted = true;
             break;
         case BACK:
-            Key(SDLK_ESCAPE, r.age > 4);  // once the title is running again
+            Key(KB_ESCAPE, r.age > 4);  // once the title is running again
             break;
     }
     if (!scripted || r.length < 2) return;
@@ -157,17 +158,16 @@ void WriteFile(const char* path, const uint8_t* data, size_t size) {
     if (!f || std::fwrite(data, 1, size, f) != size || std::fclose(f) != 0) Fail("cannot prepare the game folder");
 }
 
-}  // namespace
-
-extern "C" Uint32 SDL_MapRGBA(const SDL_PixelFormat*, Uint8, Uint8, Uint8, Uint8) { return 0; }
-extern "C" int SDL_FillRect(SDL_Surface*, SDL_Rect*, Uint32) { return 0; }
-extern "C" int SDL_Flip(SDL_Surface*) { return 0; }
-extern "C" int SDL_PollEvent(SDL_Event*) { return 0; }  // the dummy driver has no events either
-extern "C" Uint8* SDL_GetKeyState(int* count) {
-    static Uint8 keys[SDLK_LAST];
-    if (count) *count = SDLK_LAST;
-    return keys;
+// No window, so no window events: each frame's wait only drives the script.
+bool PollEvent(WindowEvent*) {
+    Drive();
+    return false;
 }
+
+void Nothing() {}
+void NothingOfZoom(int) {}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -186,16 +186,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         Fail("no folder to play in");
     std::atexit([] { std::filesystem::remove_all(g_folder); });
 
-    if (SDL_Init(SDL_INIT_VIDEO) < 0 || !SDL_SetVideoMode(kScreenWidth, kScreenHeight, 8, 0)) Fail(SDL_GetError());
-    g_screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 8, 8, 8, 0, 0, 0, 0);
-    if (!g_screen) Fail(SDL_GetError());
-    g_keys = SDL_GetKeyState(nullptr);
-    g_seams = Seams{ClockUs, SleepUs, Pad, nullptr, Drive};
-    FunctionInit();
-    main_init();
+    g_host.clockUs = ClockUs;
+    g_host.sleepUs = SleepUs;
+    g_host.readKeys = ReadKeys;
     // The joystick comes from the script; SDL's own would be polled for
     // new devices in every frame, a system call that costs more than the frame.
-    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    g_host.openPad = [] { return true; };
+    g_host.readPad = Pad;
+    g_host.pollEvent = PollEvent;
+    g_host.present = Nothing;
+    g_host.pictures.fillBlack = Nothing;
+    g_host.pictures.magnify = NothingOfZoom;
+    if (!g_host.startVideo() || !(g_screen = OpenDisplay(false))) Fail(g_host.error());
+    FunctionInit();
+    main_init();
     if (fchdir(g_home) != 0) Fail("lost the fuzzer's folder");
     return 0;
 }
@@ -222,7 +226,7 @@ static void Play(const uint8_t* data, size_t size) {
     for (int* slots : {key_eventPress, key_eventPress_old, key_eventPush}) std::fill(slots, slots + kKeySlots, 0);
     InitFrameTimer();
     Set_Volume(gameflag[GF_VOLUME]);
-    Key(SDLK_ESCAPE, false);
+    Key(KB_ESCAPE, false);
     g_run = Run{};
     g_run.script = data + pos;
     g_run.length = size - pos;

@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "harness/harness.h"
+#include "picture_count.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
-#include "surface_count.h"
 
 namespace soak {
 
@@ -75,6 +75,7 @@ Report Run(long frames, uint32_t seed) {
     harness::GameDir dir;
     harness::Script script;
     script.maxFrames = static_cast<int>(frames);
+    script.host = CountPictures;
 
     uint64_t state = 0x9E3779B97F4A7C15ull ^ seed;
     WalkerOptions options;
@@ -92,7 +93,7 @@ Report Run(long frames, uint32_t seed) {
     };
     walker.onEnter = [&](Phase p) {
         int slots = UsedSlots();
-        long surfaces = LiveSurfaces();
+        long surfaces = LivePictures();
         bool first = walker.visits[p] == 1;
         r.slotsMin[p] = first ? slots : std::min(r.slotsMin[p], slots);
         r.slotsMax[p] = first ? slots : std::max(r.slotsMax[p], slots);
@@ -136,7 +137,7 @@ std::vector<std::string> Problems(const Report& r, long rssSlackKb, long heapSla
             add(name + ": picture slots in use from " + std::to_string(r.slotsMin[p]) + " to " +
                 std::to_string(r.slotsMax[p]));
         if (r.surfacesMin[p] != r.surfacesMax[p])
-            add(name + ": live surfaces from " + std::to_string(r.surfacesMin[p]) + " to " +
+            add(name + ": live pictures from " + std::to_string(r.surfacesMin[p]) + " to " +
                 std::to_string(r.surfacesMax[p]));
     }
     if (r.visits[PHASE_TITLE] < 3) add("too short to compare two titles after the first game");
@@ -161,7 +162,7 @@ std::string Describe(const Report& r) {
         << ", open files " << r.start.fds << " -> " << r.end.fds << " (max " << r.fdsMax << ")\n";
     for (int p = PHASE_LOGO; p < PHASE_COUNT; p++)
         out << kPhaseNames[p] << ": " << r.visits[p] << " visits, picture slots " << r.slotsMin[p] << ".."
-            << r.slotsMax[p] << ", live surfaces " << r.surfacesMin[p] << ".." << r.surfacesMax[p] << "\n";
+            << r.slotsMax[p] << ", live pictures " << r.surfacesMin[p] << ".." << r.surfacesMax[p] << "\n";
     return out.str();
 }
 

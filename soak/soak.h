@@ -30,8 +30,8 @@ struct Report {
     long RssGrowthKb() const { return end.rssKb - start.rssKb - (end.frame - start.frame) * 4 / 1024; }
     int fdsMax = 0;
     int visits[PHASE_COUNT] = {};
-    // Non-null picture slots and live SDL surfaces as each scene starts,
-    // the lowest and highest over the run.
+    // Non-null picture slots and live pictures as each scene starts, the
+    // lowest and highest over the run.
     int slotsMin[PHASE_COUNT] = {}, slotsMax[PHASE_COUNT] = {};
     long surfacesMin[PHASE_COUNT] = {}, surfacesMax[PHASE_COUNT] = {};
     double seconds = 0;  // wall time

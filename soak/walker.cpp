@@ -7,7 +7,9 @@
 #include "act/act_internal.h"
 #include "app/app.h"
 #include "harness/harness.h"
+#include "platform/frame.h"
 #include "platform/surfaces.h"
+#include "scenes/scenes.h"
 #include "scenes/title.h"
 
 namespace soak {
@@ -17,12 +19,12 @@ namespace {
 // The title's picture slot tells the scenes apart in the frames where
 // g_scene already names the next one.
 
-const int kLogoNoise[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_c};
+const int kLogoNoise[] = {KB_UP, KB_DOWN, KB_LEFT, KB_RIGHT, KB_C};
 // No Z, Left or Right: they would leave the title before the walker steers.
-const int kTitleNoise[] = {SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_c, SDLK_KP8, SDLK_KP2};
-const int kPlayNoise[] = {SDLK_x, SDLK_c, SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN};
-const int kResultNoise[] = {SDLK_x, SDLK_c, SDLK_LEFT, SDLK_RIGHT, SDLK_z};  // Z is locked out at first
-const int kSelectNoise[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_KP4, SDLK_KP6};
+const int kTitleNoise[] = {KB_UP, KB_DOWN, KB_X, KB_C, KB_KP8, KB_KP2};
+const int kPlayNoise[] = {KB_X, KB_C, KB_LEFT, KB_RIGHT, KB_UP, KB_DOWN};
+const int kResultNoise[] = {KB_X, KB_C, KB_LEFT, KB_RIGHT, KB_Z};  // Z is locked out at first
+const int kSelectNoise[] = {KB_UP, KB_DOWN, KB_LEFT, KB_RIGHT, KB_KP4, KB_KP6};
 
 constexpr int kResultLock = 62;
 constexpr int kRetry = 40;
@@ -56,7 +58,7 @@ void Walker::Tap(int key) {
 void Walker::Noise(const int* keys, int count) {
     uint8_t b = o_.next();
     if (o_.mayQuit && b == 255 && o_.next() == 255) {
-        Tap(SDLK_ESCAPE);
+        Tap(KB_ESCAPE);
         return;
     }
     if (b < 48) Tap(keys[b % count]);
@@ -85,21 +87,21 @@ void Walker::Frame(int) {
             if (steer < 0)
                 Noise(kLogoNoise, 5);
             else if (steer == 0 && o_.next() % 4 != 0)
-                Tap(SDLK_z);  // else the logo runs out by itself
+                Tap(KB_Z);  // else the logo runs out by itself
             break;
         case PHASE_TITLE:
             if (steer < 0) {
                 Noise(kTitleNoise, 6);
             } else if (steer % kRetry == 0) {
-                Tap(toSelect_ ? SDLK_RIGHT : SDLK_z);
+                Tap(toSelect_ ? KB_RIGHT : KB_Z);
             } else if (steer % kRetry == 4 && toSelect_) {
-                Tap(SDLK_z);
+                Tap(KB_Z);
             }
             break;
         case PHASE_PLAY: {
             uint8_t b = o_.next();
             if (b < 8) {
-                Tap(SDLK_z);
+                Tap(KB_Z);
             } else if (b < 12) {
                 Noise(kPlayNoise, 6);
             } else if (b == 12) {
@@ -114,7 +116,7 @@ void Walker::Frame(int) {
             } else if (b == 13) {
                 harness::ClearPad();
             } else if (b == 255 && o_.mayQuit && o_.next() == 255) {
-                Tap(SDLK_ESCAPE);
+                Tap(KB_ESCAPE);
             }
             if (o_.playFrames >= 0 && age_ >= o_.playFrames && sn == SN_PLAY && player[time_left] > 1)
                 player[time_left] = 1;
@@ -124,13 +126,13 @@ void Walker::Frame(int) {
             if (age_ < kResultLock + quiet_)
                 Noise(kResultNoise, 5);
             else if ((age_ - kResultLock - quiet_) % 8 == 0)
-                Tap(SDLK_z);
+                Tap(KB_Z);
             break;
         case PHASE_SELECT:
             if (steer < 0)
                 Noise(kSelectNoise, 6);
             else if (steer % 8 == 0)
-                Tap(o_.next() & 1 ? SDLK_z : SDLK_x);
+                Tap(o_.next() & 1 ? KB_Z : KB_X);
             break;
         default:
             break;

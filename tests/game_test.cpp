@@ -51,14 +51,14 @@ TEST(Game, EveryRuleOfOneVariedGame) {
     GameDir dir;
     std::ofstream(dir.File("debug.txt")) << "DebugDisp=1\n";
     Script s;
-    s.NewGame().Push(Play(1), SDLK_z);  // in the start state: not a chop
-    for (int p : kChops) s.Push(Play(p), SDLK_z);
+    s.NewGame().Push(Play(1), KB_Z);  // in the start state: not a chop
+    for (int p : kChops) s.Push(Play(p), KB_Z);
     // Then a push every 120 frames keeps the signal away; the last leaves the swing running.
-    for (int p = 1402; p < kPlayFrames; p += 120) s.Push(Play(p), SDLK_z);
-    s.Push(Play(3590), SDLK_z);
-    for (int r : {30, 60, 62}) s.Push(Res(r), SDLK_z);  // OK is taken from the result's 61st frame
+    for (int p = 1402; p < kPlayFrames; p += 120) s.Push(Play(p), KB_Z);
+    s.Push(Play(3590), KB_Z);
+    for (int r : {30, 60, 62}) s.Push(Res(r), KB_Z);  // OK is taken from the result's 61st frame
     const int titleAgain = Res(64);
-    s.Push(titleAgain + 2, SDLK_z).Push(titleAgain + 40, SDLK_ESCAPE);  // a second game, quit in play
+    s.Push(titleAgain + 2, KB_Z).Push(titleAgain + 40, KB_ESCAPE);  // a second game, quit in play
 
     std::map<int, std::vector<int>> snaps;  // frame -> sn, then player[0..8]
     std::vector<int> effects;               // effect * 10000 + play frame
@@ -192,9 +192,9 @@ TEST(Game, BestScoreAndReplay) {
         bool replay;
     };
     const Case cases[] = {
-        {99, SDLK_z, 90, true},
-        {90, SDLK_z, 90, false},      // equal is not better
-        {99, SDLK_ESCAPE, 99, false}  // quitting the result keeps neither
+        {99, KB_Z, 90, true},
+        {90, KB_Z, 90, false},      // equal is not better
+        {99, KB_ESCAPE, 99, false}  // quitting the result keeps neither
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.storedBest);
@@ -203,8 +203,8 @@ TEST(Game, BestScoreAndReplay) {
         std::filesystem::remove_all(dir.File("replay"));  // made again when needed
         Script s;
         // 90 points; the signal of play frame 3560 is still open when time runs out.
-        s.NewGame().Push(Play(172), SDLK_z).Push(Res(61), c.leaveKey);
-        s.Push(kTitleAgain + 2, SDLK_ESCAPE);
+        s.NewGame().Push(Play(172), KB_Z).Push(Res(61), c.leaveKey);
+        s.Push(kTitleAgain + 2, KB_ESCAPE);
         bool logInResult = false, overlay = true, panel = false;
         s.onPresent = [&](int f) {
             if (f == Act(1)) panel = ShowsSlot(kPlayerSlot, 0, 160, 96, 32, 0, 0);

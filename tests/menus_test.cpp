@@ -13,8 +13,10 @@
 #include "act/act_internal.h"
 #include "app/app.h"
 #include "harness/harness.h"
+#include "platform/frame.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
+#include "scenes/scenes.h"
 #include "sound/sound.h"
 
 using namespace harness;
@@ -48,19 +50,19 @@ bool GamePalette() {
 TEST(Logo, LastsItsTimeUnlessAnActionButtonIsPushed) {
     // key pushed in frame 40 (held from 30 to 400 when negative), then the logo's last frame
     for (auto [key, last] : {std::pair{0, kLogoFrames},
-                             {SDLK_z, 40},
-                             {SDLK_x, 40},
-                             {SDLK_LEFT, kLogoFrames},
-                             {SDLK_UP, kLogoFrames},
-                             {SDLK_c, kLogoFrames},
-                             {-SDLK_z, 32}}) {
+                             {KB_Z, 40},
+                             {KB_X, 40},
+                             {KB_LEFT, kLogoFrames},
+                             {KB_UP, kLogoFrames},
+                             {KB_C, kLogoFrames},
+                             {-KB_Z, 32}}) {
         GameDir dir;
         Script s;
         SceneLog log;
         log.Attach(s);
         if (key > 0) s.Push(40, key);
         if (key < 0) s.Hold(30, 400, -key);
-        RunGame(dir, s.Push(500, SDLK_ESCAPE));
+        RunGame(dir, s.Push(500, KB_ESCAPE));
         EXPECT_EQ(log.First(SCENE_TITLE), last) << "key " << key;
         EXPECT_EQ(std::count(log.scenes.begin(), log.scenes.end(), SCENE_LOGO), last - 1);
         EXPECT_EQ(log.First(SCENE_ACT), -1) << "a key held across the change is no push in the title";
@@ -76,9 +78,9 @@ TEST(System, EveryWayOutEndsInOrderAndSavesTheSettings) {
         bool full;  // any argument asks for full screen
     };
     const Case cases[] = {
-        {"Escape in the logo", {{10, SDLK_ESCAPE}}, 0, 9, 0, false},
+        {"Escape in the logo", {{10, KB_ESCAPE}}, 0, 9, 0, false},
         {"window closed", {}, 20, 21, 0, true},
-        {"QUIT in the title", {{3, SDLK_z}, {Title(2), SDLK_LEFT}, {Title(4), SDLK_z}}, 0, Title(4), 10, false}};
+        {"QUIT in the title", {{3, KB_Z}, {Title(2), KB_LEFT}, {Title(4), KB_Z}}, 0, Title(4), 10, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
         GameDir dir;
@@ -87,9 +89,7 @@ TEST(System, EveryWayOutEndsInOrderAndSavesTheSettings) {
         for (auto [frame, key] : c.pushes) s.Push(frame, key);
         if (c.full) s.args = {"full"};
         s.onFrame = [&](int frame) {
-            SDL_Event quit{};
-            quit.type = SDL_QUIT;
-            if (frame == c.closeAt) SDL_PushEvent(&quit);
+            if (frame == c.closeAt) SendWindowEvent(WE_QUIT);
             SetPad(0, 0, frame == 2 || frame == 4 ? std::vector<int>{6} : std::vector<int>(frame == 6, 7));
         };
         bool full = !c.full;
@@ -116,13 +116,12 @@ TEST(Title, MenuMovesTicksAndLeadsToItsItem) {
         {"", false, SCENE_ACT, 0},   {"L", false, SCENE_END, 1},   {"R", false, SCENE_STAGESELECT, 1},
         {"RR", false, SCENE_END, 2}, {"RRR", false, SCENE_ACT, 3}, {"LL", false, SCENE_STAGESELECT, 2},
         {"B", false, SCENE_END, 1},  {"UD8", false, SCENE_ACT, 0}, {"R", true, SCENE_STAGESELECT, 1}};
-    const std::map<char, std::vector<int>> keys = {
-        {'L', {SDLK_LEFT}}, {'R', {SDLK_RIGHT}}, {'B', {SDLK_LEFT, SDLK_RIGHT}},
-        {'U', {SDLK_UP}},   {'D', {SDLK_DOWN}},  {'8', {SDLK_KP8}}};
+    const std::map<char, std::vector<int>> keys = {{'L', {KB_LEFT}}, {'R', {KB_RIGHT}}, {'B', {KB_LEFT, KB_RIGHT}},
+                                                   {'U', {KB_UP}},   {'D', {KB_DOWN}},  {'8', {KB_KP8}}};
     for (const Case& c : cases) {
         GameDir dir;
         Script s;
-        s.Push(3, SDLK_z);
+        s.Push(3, KB_Z);
         int t = 2;
         for (const char* m = c.moves; *m; m++, t += 2)
             for (int k : keys.at(*m)) s.Push(Title(t), k);
@@ -133,7 +132,7 @@ TEST(Title, MenuMovesTicksAndLeadsToItsItem) {
             if (frame == Title(t) - 1 || frame == Title(t)) scenes.push_back(g_scene);
             if (std::count(chunkChannel, chunkChannel + kEffectChannels, SE_SELECT)) ticks.push_back(frame);
         };
-        RunGame(dir, s.Push(Title(t), SDLK_z).Push(Title(t) + 10, SDLK_ESCAPE));
+        RunGame(dir, s.Push(Title(t), KB_Z).Push(Title(t) + 10, KB_ESCAPE));
         EXPECT_EQ(scenes, (std::vector<int>{SCENE_TITLE, c.next})) << c.moves;
         EXPECT_EQ(ticks.size(), static_cast<size_t>(c.ticks)) << c.moves;
     }
@@ -158,7 +157,7 @@ TEST(Title, NewGameWritesFreshWorkRecords) {
         WriteBytes(dir.File("save/item_wk.sav"), std::vector<unsigned char>(100, 0xCD));
         std::vector<int32_t> work, items, flags;
         Script s;
-        s.NewGame().Push(Act(3), SDLK_ESCAPE);
+        s.NewGame().Push(Act(3), KB_ESCAPE);
         s.onPresent = [&](int frame) {
             if (frame != Act(1)) return;  // the title's files, not yet the game's
             work = ReadRecord(dir.File("save/work.sav"));
@@ -180,18 +179,14 @@ TEST(Title, NewGameWritesFreshWorkRecords) {
 }
 
 TEST(StageSelect, OkCancelOrBothReturnToTheTitleWhereTheMusicPlays) {
-    for (std::vector<int> keys : {std::vector<int>{SDLK_z}, {SDLK_x}, {SDLK_z, SDLK_x}}) {
+    for (std::vector<int> keys : {std::vector<int>{KB_Z}, {KB_X}, {KB_Z, KB_X}}) {
         GameDir dir;
         Script s;
         std::vector<int> seen{0};  // the scene, and 100 more while music plays, per frame
         s.onPresent = [&](int) { seen.push_back(g_scene + 100 * (Mix_PlayingMusic() != 0)); };
-        s.Push(3, SDLK_z)
-            .Push(Title(2), SDLK_RIGHT)
-            .Push(Title(4), SDLK_z)
-            .Push(Title(8), SDLK_LEFT)
-            .Push(Title(8), SDLK_UP);
+        s.Push(3, KB_Z).Push(Title(2), KB_RIGHT).Push(Title(4), KB_Z).Push(Title(8), KB_LEFT).Push(Title(8), KB_UP);
         for (int k : keys) s.Push(Title(10), k);
-        RunGame(dir, s.Push(Title(16), SDLK_ESCAPE));
+        RunGame(dir, s.Push(Title(16), KB_ESCAPE));
         // A frame that ends its scene shows the next one, with the music of the old.
         const int L = SCENE_LOGO, T = SCENE_TITLE, M = 100, S = SCENE_STAGESELECT;
         EXPECT_EQ(
@@ -224,7 +219,7 @@ TEST(Faults, MissingFilesOrNoAudioDeviceAndTheGamePlaysOn) {
         setenv("SDL_AUDIODRIVER", c.audio, 1);
         setenv("SDL_DISKAUDIOFILE", "/nonexistent/folder/audio.raw", 1);
         Script s;
-        s.NewGame().Push(Play(kSignalPeriod), SDLK_z).Push(Play(kSignalPeriod + 5), SDLK_ESCAPE);
+        s.NewGame().Push(Play(kSignalPeriod), KB_Z).Push(Play(kSignalPeriod + 5), KB_ESCAPE);
         std::set<int> soundUse;
         int music = -1, score = -1, palette = 0;
         s.onPresent = [&](int frame) {

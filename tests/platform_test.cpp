@@ -11,10 +11,11 @@
 #include "app/app.h"
 #include "harness/harness.h"
 #include "platform/frame.h"
+#include "platform/host.h"
 #include "platform/input.h"
 #include "platform/records.h"
-#include "platform/seams.h"
 #include "platform/surfaces.h"
+#include "scenes/scenes.h"
 #include "sound/sound.h"
 
 using harness::ScreenPixel;
@@ -28,10 +29,11 @@ bool g_pad;
 
 struct Platform : ::testing::Test {
     void SetUp() override {
+        g_host = harness::TestHost();
         harness::OpenScreen();
-        g_seams.clockUs = [] { return g_now; };
-        g_seams.sleepUs = [](uint32_t us) { g_sleeps.push_back(us), g_now += us; };
-        g_seams.pad = [](int axes[2], int buttons[10]) {
+        g_host.clockUs = [] { return g_now; };
+        g_host.sleepUs = [](uint32_t us) { g_sleeps.push_back(us), g_now += us; };
+        g_host.readPad = [](int axes[2], int buttons[10]) {
             std::copy(g_axes, g_axes + 2, axes);
             std::copy(g_buttons, g_buttons + 10, buttons);
             return g_pad;
@@ -45,8 +47,8 @@ struct Platform : ::testing::Test {
     void TearDown() override {
         soundRelease();
         closePAD();
-        ResetSeams();
         harness::CloseScreen();
+        g_host = PlatformHost();
     }
     static void Release() {
         harness::ClearKeys();
@@ -111,9 +113,7 @@ TEST_F(Frame, VolumeStepsByTenWithinTheMixerRangeAlongsideQuit) {
                   (std::vector<int>{c[4], c[5], c[5]}))
             << c[0];
     }
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    SDL_PushEvent(&quit);
+    harness::SendWindowEvent(WE_QUIT);
     for (int frame = 0; frame < 2; frame++) {  // the close stays the last event when the queue is empty
         FPSWait();
         EXPECT_EQ(system_keys(), 0);
@@ -141,21 +141,21 @@ TEST_F(Input, EachSourceFeedsItsSlotAndPushesOnlyOnItsFirstSample) {
     // key, joystick button, axis, value; then the slots held
     // clang-format off
     const int sources[][5] = {
-        {SDLK_UP, U, U, 0, 0},      {SDLK_KP8, U, U, 0, 0},     {SDLK_LEFT, U, U, 0, 2},    {SDLK_KP4, U, U, 0, 2},
-        {SDLK_DOWN, U, U, 0, 4},    {SDLK_KP2, U, U, 0, 4},     {SDLK_RIGHT, U, U, 0, 6},   {SDLK_KP6, U, U, 0, 6},
-        {SDLK_z, U, U, 0, 12},      {SDLK_c, U, U, 0, 14},      {SDLK_x, U, U, 0, 15},      {SDLK_ESCAPE, U, U, 0, 19},
-        {SDLK_a, U, U, 0, U},       {SDLK_RETURN, U, U, 0, U},  {0, 0, U, 0, 12},           {0, 1, U, 0, 15},
-        {0, 2, U, 0, 14},           {0, 3, U, 0, 13},           {0, 4, U, 0, 11},           {0, 5, U, 0, 10},
-        {0, 6, U, 0, 17},           {0, 7, U, 0, 16},           {0, 8, U, 0, 9},            {0, 9, U, 0, 8},
-        {0, U, 0, 16385, 6},        {0, U, 0, 16384, U},        {0, U, 0, -16385, 2},       {0, U, 0, -16384, U},
-        {0, U, 1, 16385, 4},        {0, U, 1, 16384, U},        {0, U, 1, -16385, 0},       {0, U, 1, -16384, U},
-        {SDLK_EQUALS, U, U, 0, 16}, {SDLK_PLUS, U, U, 0, 16},   {SDLK_KP_PLUS, U, U, 0, 16}, {SDLK_MINUS, U, U, 0, 17},
-        {SDLK_KP_MINUS, U, U, 0, 17}};
+        {KB_UP, U, U, 0, 0},        {KB_KP8, U, U, 0, 0},       {KB_LEFT, U, U, 0, 2},      {KB_KP4, U, U, 0, 2},
+        {KB_DOWN, U, U, 0, 4},      {KB_KP2, U, U, 0, 4},       {KB_RIGHT, U, U, 0, 6},     {KB_KP6, U, U, 0, 6},
+        {KB_Z, U, U, 0, 12},        {KB_SPACE, U, U, 0, 12},    {KB_RETURN, U, U, 0, 12},   {KB_KP_ENTER, U, U, 0, 12},
+        {KB_C, U, U, 0, 14},        {KB_X, U, U, 0, 15},        {KB_ESCAPE, U, U, 0, 19},   {U, 0, U, 0, 12},
+        {U, 1, U, 0, 15},           {U, 2, U, 0, 14},           {U, 3, U, 0, 13},           {U, 4, U, 0, 11},
+        {U, 5, U, 0, 10},           {U, 6, U, 0, 17},           {U, 7, U, 0, 16},           {U, 8, U, 0, 9},
+        {U, 9, U, 0, 8},            {U, U, 0, 16385, 6},        {U, U, 0, 16384, U},        {U, U, 0, -16385, 2},
+        {U, U, 0, -16384, U},       {U, U, 1, 16385, 4},        {U, U, 1, 16384, U},        {U, U, 1, -16385, 0},
+        {U, U, 1, -16384, U},       {KB_EQUALS, U, U, 0, 16},   {KB_PLUS, U, U, 0, 16},     {KB_KP_PLUS, U, U, 0, 16},
+        {KB_MINUS, U, U, 0, 17},    {KB_KP_MINUS, U, U, 0, 17}};
     // clang-format on
     for (const auto& s : sources) {
         Release();
         KeyInput();
-        if (s[0]) harness::SetKey(s[0], true);
+        if (s[0] >= 0) harness::SetKey(s[0], true);
         g_pad = s[1] >= 0 || s[2] >= 0;
         if (s[1] >= 0) g_buttons[s[1]] = 1;
         if (s[2] >= 0) g_axes[s[2]] = s[3];
@@ -169,14 +169,14 @@ TEST_F(Input, EachSourceFeedsItsSlotAndPushesOnlyOnItsFirstSample) {
     }
     // Opposite directions are held together; a second source for a held slot is no new push.
     Release();
-    for (int k : {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_z}) harness::SetKey(k, true);
+    for (int k : {KB_UP, KB_DOWN, KB_LEFT, KB_Z}) harness::SetKey(k, true);
     g_pad = true, g_axes[0] = 20000;
     KeyInput();
     g_buttons[0] = 1;
     KeyInput();
     EXPECT_EQ(Held(), (std::set<int>{0, 2, 4, 6, 12}));
     EXPECT_EQ(IsPushOKKey(), 0);
-    g_seams.pad = nullptr;  // without a joystick only the keyboard counts
+    g_host.readPad = [](int*, int*) { return false; };  // without a joystick only the keyboard counts
     KeyInput();
     EXPECT_EQ(Held(), (std::set<int>{0, 2, 4, 12}));
     for (int slot : {INT_MIN, -1, 20, INT_MAX}) EXPECT_EQ(IsPressKey(slot) + IsPushKey(slot), 0);

@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "act/act_internal.h"
-#include "app/app.h"
 #include "platform/frame.h"
 #include "platform/input.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
+#include "scenes/scenes.h"
 #include "sound/sound.h"
 
 static int32_t scene_exit;

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "act/act_internal.h"
-#include "app/app.h"
 #include "platform/input.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
+#include "scenes/scenes.h"
 
 // OK is ignored for 60 frames and accepted from the 61st, so a late chop
 // cannot skip the result.

@@ -1,33 +1,14 @@
 #include "app/app.h"
 
-#include <SDL.h>
-
 #include <cstdio>
 
-#include "act/act.h"
-#include "app/window_scale.h"
 #include "platform/frame.h"
+#include "platform/host.h"
 #include "platform/input.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
-#include "scenes/logo.h"
-#include "scenes/stageselect.h"
-#include "scenes/title.h"
+#include "scenes/scenes.h"
 #include "sound/sound.h"
-
-int g_scene;
-
-struct SceneEntry {
-    int id;
-    void (*run)();
-};
-
-static const SceneEntry kScenes[] = {
-    {SCENE_TITLE, title_main},
-    {SCENE_ACT, act_main},
-    {SCENE_LOGO, logo_main},
-    {SCENE_STAGESELECT, stageselect_main},
-};
 
 void FunctionInit() {
     InitFrameTimer();
@@ -45,27 +26,7 @@ void main_init() {
 }
 
 void scenemanager() {
-    for (;;) {
-        const SceneEntry* scene = nullptr;
-        for (const SceneEntry& entry : kScenes)
-            if (entry.id == g_scene) scene = &entry;
-        if (!scene) return;
-        scene->run();
-    }
-}
-
-void RequestQuit() { g_scene = SCENE_END; }
-
-void RunSceneLoop(void (*init)(), void (*keys)(), void (*drow)(), void (*relese)(), int* scene_exit) {
-    init();
-    while (*scene_exit) {
-        keys();
-        drow();
-        halt();
-        FPSWait();
-        if (system_keys() == 0) *scene_exit = 0;
-    }
-    relese();
+    while (const SceneEntry* scene = FindScene(g_scene)) scene->run();
 }
 
 void ExitProgram() {
@@ -74,30 +35,28 @@ void ExitProgram() {
     soundRelease();
     SaveGameFlag("save/config");
     closePAD();
-    SDL_Quit();
+    g_host.quit();
 }
 
 int StartUp(bool fullscreen) {
-    SetUpWindowScale();
     // Without a line on stderr a player would be left with no window and no clue.
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        std::fprintf(stderr, "Couldn't start video: %s\n", SDL_GetError());
+    if (!g_host.startVideo()) {
+        std::fprintf(stderr, "Couldn't start video: %s\n", g_host.error());
         return 1;
     }
     g_screen = OpenDisplay(fullscreen);
-    // Loading the palette below overwrites SDL's error text: keep the reason now.
+    // Loading the palette below overwrites the error text: keep the reason now.
     char reason[256] = "";
-    if (!g_screen) std::snprintf(reason, sizeof reason, "%s", SDL_GetError());
+    if (!g_screen) std::snprintf(reason, sizeof reason, "%s", g_host.error());
     LoadBitmap("image/color.bmp", 1, 0);
     SetGscreenPalette(1);
     if (!g_screen) {
         std::fprintf(stderr, "Couldn't set video mode: %s\n", reason);
         ReleaseBitmap(1);
-        SDL_Quit();
+        g_host.quit();
         return 1;
     }
-    SDL_WM_SetCaption("tavikoro", "");
-    SDL_ShowCursor(0);
+    g_host.nameWindow("tavikoro");
     FunctionInit();
     main_init();
     return 0;

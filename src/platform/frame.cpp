@@ -1,21 +1,20 @@
 #include "platform/frame.h"
 
-#include <SDL.h>
-
+#include "platform/host.h"
 #include "platform/input.h"
 #include "platform/records.h"
-#include "platform/seams.h"
 #include "platform/surfaces.h"
 #include "sound/sound.h"
 
+int g_scene;
 uint32_t prvTickCount;
-SDL_Event event;
+WindowEvent event;
 // Whether this frame's poll took an event, so one key press toggles once.
 static bool g_eventTaken;
 
 void InitFrameTimer() {
     prvTickCount = 0;
-    event = SDL_Event{};
+    event = WindowEvent{WE_NONE};
     g_eventTaken = false;
 }
 
@@ -48,30 +47,21 @@ static void StepVolume(int delta) {
 }
 
 void FPSWait() {
-    g_eventTaken = SDL_PollEvent(&event) == 1;
-    if (g_seams.polled) g_seams.polled();
+    g_eventTaken = g_host.pollEvent(&event);
     // Microseconds: whole milliseconds made the periods alternate around 16 ms.
     // Unsigned difference: correct across the clock's wrap, and a clock that
     // seems to run backwards never causes a long sleep.
-    uint32_t elapsed = g_seams.clockUs() - prvTickCount;
-    if (elapsed < kFrameUs) g_seams.sleepUs(kFrameUs - elapsed);
-    prvTickCount = g_seams.clockUs();
+    uint32_t elapsed = g_host.clockUs() - prvTickCount;
+    if (elapsed < kFrameUs) g_host.sleepUs(kFrameUs - elapsed);
+    prvTickCount = g_host.clockUs();
     AdvancePlayTime();
-}
-
-// F11 or Alt+Enter; where the library cannot toggle, nothing happens.
-static bool AsksForFullScreenToggle(const SDL_Event& e) {
-    if (e.type != SDL_KEYDOWN) return false;
-    SDLKey key = e.key.keysym.sym;
-    bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
-    return key == SDLK_F11 || (enter && (e.key.keysym.mod & KMOD_ALT));
 }
 
 int system_keys() {
     int result = 1;
-    if (g_eventTaken && AsksForFullScreenToggle(event) && g_screen) SDL_WM_ToggleFullScreen(g_screen);
-    if (event.type == SDL_QUIT || IsPressKey(kKeyQuit)) {
-        RequestQuit();
+    if (g_eventTaken && event.kind == WE_TOGGLE_FULL_SCREEN && g_screen) g_host.toggleFullScreen();
+    if (event.kind == WE_QUIT || IsPressKey(kKeyQuit)) {
+        g_scene = 0;
         result = 0;
     }
     if (IsPushKey(kKeyVolumeUp)) StepVolume(+kVolumeStep);
@@ -85,4 +75,12 @@ int Set_Volume(int volume) {
     soundSetVolumeBgm(v);
     soundSetVolumeAll(v);
     return 0;
+}
+
+void BltGSreface(int zoom) { g_host.pictures.magnify(zoom); }
+
+void halt() {
+    int zoom = gameflag[GF_ZOOM];
+    if (zoom > 1 && zoom <= kMaxZoom) BltGSreface(zoom);
+    g_host.present();
 }

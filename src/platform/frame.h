@@ -8,7 +8,11 @@ constexpr uint32_t kFrameUs = kFrameMs * 1000;
 // Beyond this, a magnified frame would be a huge copy showing a few pixels.
 constexpr int kMaxZoom = 8;
 
-extern uint32_t prvTickCount;  // microseconds, as the seam's clock counts them
+struct WindowEvent;
+
+extern int g_scene;            // the scene to run next; 0 ends the program
+extern uint32_t prvTickCount;  // microseconds, as the host's clock counts them
+extern WindowEvent event;      // the last window event taken
 
 void InitFrameTimer();
 void halt();
@@ -16,6 +20,3 @@ void BltGSreface(int zoom);
 void FPSWait();
 int system_keys();
 int Set_Volume(int volume);
-
-// Provided by the scene manager: the program ends after the running scene.
-void RequestQuit();

@@ -1,15 +1,11 @@
 #include "platform/input.h"
 
-#include <SDL.h>
-
+#include "platform/host.h"
 #include "platform/keyboard.h"
-#include "platform/seams.h"
 
 int key_eventPress[kKeySlots];
 int key_eventPress_old[kKeySlots];
 int key_eventPush[kKeySlots];
-
-static SDL_Joystick* joys;
 
 // Joystick buttons 0 to 9 feed these slots.
 static const int kButtonSlot[10] = {12, 15, 14, 13, 11, 10, 17, 16, 9, 8};
@@ -20,34 +16,15 @@ void KeyInit() {
     initPAD();
 }
 
-int initPAD() {
-    joys = nullptr;
-    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) < 0) return 0;
-    if (SDL_NumJoysticks() > 0) {
-        joys = SDL_JoystickOpen(0);
-        SDL_JoystickEventState(SDL_ENABLE);
-    }
-    return 1;
-}
-
-void closePAD() {
-    if (joys && SDL_JoystickOpened(0)) SDL_JoystickClose(joys);
-    joys = nullptr;
-}
-
-static void ReadPad(int axes[2], int buttons[10]) {
-    if (g_seams.pad && g_seams.pad(axes, buttons)) return;
-    if (!joys) return;
-    for (int a = 0; a < 2; a++) axes[a] = SDL_JoystickGetAxis(joys, a);
-    for (int b = 0; b < 10; b++) buttons[b] = SDL_JoystickGetButton(joys, b);
-}
+int initPAD() { return g_host.openPad() ? 1 : 0; }
+void closePAD() { g_host.closePad(); }
 
 void KeyInput() {
     bool keys[kKeyboardKeys];
-    ReadKeyboard(keys);
+    g_host.readKeys(keys);
     int axes[2] = {0, 0};
     int buttons[10] = {0};
-    ReadPad(axes, buttons);
+    g_host.readPad(axes, buttons);  // leaves them at rest when there is no joystick
 
     int* press = key_eventPress;
     for (int i = 0; i < kKeySlots; i++) press[i] = 0;
@@ -55,7 +32,8 @@ void KeyInput() {
     if (keys[KB_LEFT] || keys[KB_KP4] || axes[0] < -kAxisThreshold) press[2] = 1;
     if (keys[KB_DOWN] || keys[KB_KP2] || axes[1] > kAxisThreshold) press[4] = 1;
     if (keys[KB_RIGHT] || keys[KB_KP6] || axes[0] > kAxisThreshold) press[6] = 1;
-    if (keys[KB_Z]) press[12] = 1;
+    // Z, and Space and Enter for players who expect the one button there.
+    if (keys[KB_Z] || keys[KB_SPACE] || keys[KB_RETURN] || keys[KB_KP_ENTER]) press[12] = 1;
     if (keys[KB_C]) press[14] = 1;
     if (keys[KB_X]) press[15] = 1;
     if (keys[KB_ESCAPE]) press[kKeyQuit] = 1;

@@ -1,5 +1,5 @@
-// The keyboard keys the game reads, under names of its own: each platform
-// reports them from its own key codes.
+// The keyboard keys the game reads, under names of its own: each platform's
+// host reports them from its own key codes.
 #pragma once
 
 enum KeyboardKey {
@@ -20,8 +20,8 @@ enum KeyboardKey {
     KB_KP_PLUS,
     KB_MINUS,
     KB_KP_MINUS,
+    KB_SPACE,
+    KB_RETURN,  // Enter without Alt: with Alt it switches full screen only
+    KB_KP_ENTER,
     kKeyboardKeys
 };
-
-// Which of them are held now.
-void ReadKeyboard(bool held[kKeyboardKeys]);

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/host.h"
+
 int32_t gameflag[kRecordSize];
 int32_t gameflag2[kRecordSize];
 int32_t g_DebugDisp;
@@ -91,12 +93,10 @@ int SaveInPlace(const std::string& path, const void* buffer, size_t size) {
     return ok ? 0 : -1;
 }
 
-}  // namespace
-
 // A save goes to a fresh temporary file beside the target and is renamed
 // over it only when every byte reached the disk, so a crash mid-save leaves
 // either the old file or the new one, never a torn one.
-int SaveFile(const char* path, const void* buffer, int size) {
+int WriteSave(const char* path, const void* buffer, int size) {
     if (size < 0) return -1;
     std::string target = FollowLinks(path);
     MakeParentFolders(target);
@@ -144,6 +144,16 @@ int SaveFile(const char* path, const void* buffer, int size) {
         close(dir);
     }
     return 0;
+}
+
+}  // namespace
+
+// Whichever way the bytes reached the file, the host learns of it: the
+// browser then stores the records where a reload finds them.
+int SaveFile(const char* path, const void* buffer, int size) {
+    int result = WriteSave(path, buffer, size);
+    if (result == 0) g_host.recordsWritten();
+    return result;
 }
 
 static int SaveRecord(const char* path, const int32_t* record) {

@@ -1,6 +1,7 @@
 // save/ and replay/ live in the browser's IndexedDB: read in before the game
-// starts and stored again after every save (records_web.cpp), so a reload
-// keeps the settings, the best result and the play time.
+// starts and stored again after every file the game writes there (the
+// host's records-written step, host_web.cpp), so a reload keeps the
+// settings, the best result and the play time.
 Module['preRun'] = [].concat(Module['preRun'] || [], function() {
   ['/save', '/replay'].forEach(function(folder) {
     FS.mkdir(folder);

@@ -1,9 +1,9 @@
 #include "scenes/logo.h"
 
-#include "app/app.h"
 #include "platform/input.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
+#include "scenes/scenes.h"
 #include "sound/sound.h"
 
 static int scene_exit;

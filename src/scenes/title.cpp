@@ -2,10 +2,10 @@
 
 #include <iterator>
 
-#include "app/app.h"
 #include "platform/input.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
+#include "scenes/scenes.h"
 #include "sound/sound.h"
 
 enum TitleItem { ITEM_NEW_GAME, ITEM_STAGE_SELECT, ITEM_QUIT, ITEM_COUNT };

@@ -2,56 +2,63 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include "sound/mixer.h"
+#include "platform/host.h"
 #include "sound/sound.h"
 
-static Mix_Music* music[kSoundSlots];
-static Mix_Chunk* chunk[kSoundSlots];
+namespace {
+
+Mix_Music* music[kSoundSlots];
+Mix_Chunk* chunk[kSoundSlots];
 // Whether Mix_OpenAudio succeeded and Mix_CloseAudio has not run since: the
 // mixer's channels exist only then.
-static bool opened;
+bool opened;
 
-int mixer_open() {
+int Open() {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) return 0;
     opened = Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) == 0;
     return opened ? 1 : 0;
 }
 
-void mixer_close() {
+void Close() {
     if (opened) Mix_CloseAudio();
     opened = false;
 }
 
 // Decoded now, not when first played: a piece that cannot be decoded must
 // leave its slot empty, and nothing is read from disk during play.
-int mixer_load_music(int slot, const char* path) {
+int LoadMusic(int slot, const char* path) {
     if (music[slot]) Mix_FreeMusic(music[slot]);
     music[slot] = Mix_LoadMUS(path);
     return music[slot] != nullptr;
 }
 
-int mixer_load_effect(int slot, const char* path) {
+int LoadEffect(int slot, const char* path) {
     if (chunk[slot]) Mix_FreeChunk(chunk[slot]);
     SDL_RWops* file = SDL_RWFromFile(path, "rb");
     chunk[slot] = file ? Mix_LoadWAV_RW(file, 1) : nullptr;
     return chunk[slot] != nullptr;
 }
 
-void mixer_free(int slot) {
+void Free(int slot) {
     if (music[slot]) Mix_FreeMusic(music[slot]);
     if (chunk[slot]) Mix_FreeChunk(chunk[slot]);
     music[slot] = nullptr;
     chunk[slot] = nullptr;
 }
 
-void mixer_play_music(int slot, int loops) {
+void PlayMusic(int slot, int loops) {
     if (music[slot]) Mix_PlayMusic(music[slot], loops);
 }
-void mixer_halt_music() { Mix_HaltMusic(); }
-void mixer_music_volume(int volume) { Mix_VolumeMusic(volume); }
-void mixer_play_effect(int channel, int slot) { Mix_PlayChannelTimed(channel, chunk[slot], 0, -1); }
-void mixer_effect_volume(int slot, int volume) { Mix_VolumeChunk(chunk[slot], volume); }
+void HaltMusic() { Mix_HaltMusic(); }
+void MusicVolume(int volume) { Mix_VolumeMusic(volume); }
+void PlayEffect(int channel, int slot) { Mix_PlayChannelTimed(channel, chunk[slot], 0, -1); }
+void EffectVolume(int slot, int volume) { Mix_VolumeChunk(chunk[slot], volume); }
 
-void mixer_halt_channel(int channel) {
+void HaltChannel(int channel) {
     if (opened) Mix_HaltChannel(channel);
 }
+
+}  // namespace
+
+const HostMixer kSdlMixer = {Open,      Close,       LoadMusic,  LoadEffect,   Free,       PlayMusic,
+                             HaltMusic, MusicVolume, PlayEffect, EffectVolume, HaltChannel};

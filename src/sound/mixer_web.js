@@ -1,4 +1,4 @@
-// Music and effects through Web Audio for sound_web.cpp. The page makes the
+// Music and effects through Web Audio, the browser host's mixer (host_web.cpp). The page makes the
 // AudioContext in the player's first click or key press; without one the
 // game stays silent. Music is decoded by the browser in the background and
 // starts as soon as it is ready; effects are plain PCM WAV files, decoded at

@@ -1,8 +1,8 @@
 // The sound bank: slots of music and effects, eight effect channels and the
-// volume rules, over the mixer of the platform (mixer.h).
+// volume rules, over the host's mixer.
 #include "sound/sound.h"
 
-#include "sound/mixer.h"
+#include "platform/host.h"
 
 int sound_use;
 int chunkChannel[kEffectChannels];
@@ -26,37 +26,37 @@ void soundInitBuffer() {
     for (int i = 0; i < kSoundSlots; i++) music[i] = chunk[i] = false;
     for (int& c : chunkChannel) c = -1;
     soundSetVolumeAll(128);
-    sound_use = mixer_open();
+    sound_use = g_host.mixer.open();
 }
 
 void soundLoadBuffer(int slot, const char* path, int loops) {
     if (!ValidSlot(slot) || music[slot]) return;
-    music[slot] = mixer_load_music(slot, path);
+    music[slot] = g_host.mixer.loadMusic(slot, path);
     musicLoop[slot] = loops;
 }
 
 void soundLoadBufferSE(int slot, const char* path) {
     if (!ValidSlot(slot)) return;
-    chunk[slot] = mixer_load_effect(slot, path);
+    chunk[slot] = g_host.mixer.loadEffect(slot, path);
     // One missing effect silences the whole game rather than leaving holes.
     if (!chunk[slot]) sound_use = 0;
 }
 
 void soundPlayBgm(int slot) {
     if (!ValidSlot(slot) || !music[slot] || !sound_use) return;
-    mixer_play_music(slot, musicLoop[slot]);
-    mixer_music_volume(master_vol * play_bgmvol / 100);
+    g_host.mixer.playMusic(slot, musicLoop[slot]);
+    g_host.mixer.musicVolume(master_vol * play_bgmvol / 100);
 }
 
 void soundStopBgm(int slot) {
-    if (sound_use && ValidSlot(slot) && music[slot]) mixer_halt_music();
+    if (sound_use && ValidSlot(slot) && music[slot]) g_host.mixer.haltMusic();
 }
 
 void soundStopSe(int id) {
     if (!sound_use) return;
     for (int ch = 0; ch < kEffectChannels; ch++) {
         if (chunkChannel[ch] != id) continue;
-        mixer_halt_channel(ch);
+        g_host.mixer.haltChannel(ch);
         chunkChannel[ch] = -1;
     }
 }
@@ -68,14 +68,14 @@ void soundPlaySe(int id) {
     int channel = 0;
     while (channel < kEffectChannels && chunkChannel[channel] != -1) channel++;
     if (channel == kEffectChannels || !chunk[id]) return;
-    mixer_play_effect(channel, id);
-    mixer_effect_volume(id, volume);
+    g_host.mixer.playEffect(channel, id);
+    g_host.mixer.effectVolume(id, volume);
     chunkChannel[channel] = id;
 }
 
 void soundStopSeAll() {
     for (int& c : chunkChannel) c = -1;
-    mixer_halt_channel(-1);
+    g_host.mixer.haltChannel(-1);
 }
 
 void soundSetVolumeBgm(int volume) { play_bgmvol = volume; }
@@ -83,15 +83,15 @@ void soundSetVolumeBgm(int volume) { play_bgmvol = volume; }
 void soundSetVolumeAll(int volume) {
     play_sevol = volume * master_vol / 100;
     for (int i = 0; i < kSoundSlots; i++)
-        if (chunk[i]) mixer_effect_volume(i, play_sevol);
-    mixer_music_volume(play_sevol);
+        if (chunk[i]) g_host.mixer.effectVolume(i, play_sevol);
+    g_host.mixer.musicVolume(play_sevol);
 }
 
 void soundRelease() {
     for (int i = 0; i < kSoundSlots; i++) {
-        if (music[i] || chunk[i]) mixer_free(i);
+        if (music[i] || chunk[i]) g_host.mixer.free(i);
         music[i] = chunk[i] = false;
     }
-    mixer_close();
+    g_host.mixer.close();
     sound_use = 0;
 }

@@ -10,7 +10,6 @@
 
 #include "app/app.h"
 #include "platform/records.h"
-#include "platform/seams.h"
 #include "platform/surfaces.h"
 
 namespace fs = std::filesystem;
@@ -28,6 +27,9 @@ struct Pad {
     int buttons[10] = {0};
 } g_pad;
 
+bool g_held[kKeyboardKeys];
+std::vector<WindowEventKind> g_events;  // waiting, oldest first
+
 struct Live {
     const Script* script = nullptr;
     Result* result = nullptr;
@@ -44,20 +46,32 @@ void VirtualSleepUs(uint32_t us) {
     g_live.result->sleeps.back() = ms;
 }
 
-bool VirtualPad(int axes[2], int buttons[10]) {
+bool ReadPad(int axes[2], int buttons[10]) {
     if (!g_pad.present) return false;
     for (int a = 0; a < 2; a++) axes[a] = g_pad.axes[a];
     for (int b = 0; b < 10; b++) buttons[b] = g_pad.buttons[b];
     return true;
 }
 
-void OnPresented() {
+void ReadKeys(bool held[kKeyboardKeys]) { std::copy(g_held, g_held + kKeyboardKeys, held); }
+
+bool PollEvent(WindowEvent* event) {
+    if (g_events.empty()) return false;
+    event->kind = g_events.front();
+    g_events.erase(g_events.begin());
+    return true;
+}
+
+void PresentAndLook() {
+    static const Host desktop = PlatformHost();
+    desktop.present();
     Result& r = *g_live.result;
     r.frames++;
     if (g_live.script->onPresent) g_live.script->onPresent(r.frames);
 }
 
-void OnPolled() {
+bool PollAndScript(WindowEvent* event) {
+    bool taken = PollEvent(event);
     Result& r = *g_live.result;
     const Script& s = *g_live.script;
     for (const KeyStep& k : s.keys)
@@ -65,9 +79,10 @@ void OnPolled() {
     if (s.onFrame) s.onFrame(r.frames);
     if (r.frames >= s.maxFrames) {
         r.timedOut = true;
-        SetKey(SDLK_ESCAPE, true);
+        SetKey(KB_ESCAPE, true);
     }
     r.sleeps.push_back(0);
+    return taken;
 }
 
 }  // namespace
@@ -95,7 +110,15 @@ Script& Script::Hold(int from, int to, int key) {
     return *this;
 }
 
-Script& Script::NewGame() { return Push(3, SDLK_z).Push(Title(2), SDLK_z); }
+Script& Script::NewGame() { return Push(3, KB_Z).Push(Title(2), KB_Z); }
+
+Host TestHost() {
+    Host host = PlatformHost();
+    host.readKeys = ReadKeys;
+    host.readPad = ReadPad;
+    host.pollEvent = PollEvent;
+    return host;
+}
 
 Result RunGame(const GameDir& dir, const Script& script) {
     Result result;
@@ -105,11 +128,12 @@ Result RunGame(const GameDir& dir, const Script& script) {
     fs::current_path(dir.path);
     ClearKeys();
     g_live = Live{&script, &result, 1000};
-    g_seams.clockUs = VirtualClockUs;
-    g_seams.sleepUs = VirtualSleepUs;
-    g_seams.pad = VirtualPad;
-    g_seams.presented = OnPresented;
-    g_seams.polled = OnPolled;
+    g_host = TestHost();
+    g_host.clockUs = VirtualClockUs;
+    g_host.sleepUs = VirtualSleepUs;
+    g_host.present = PresentAndLook;
+    g_host.pollEvent = PollAndScript;
+    if (script.host) script.host(g_host);
 
     std::vector<std::string> words = {"tavikoro"};
     words.insert(words.end(), script.args.begin(), script.args.end());
@@ -118,8 +142,9 @@ Result RunGame(const GameDir& dir, const Script& script) {
     argv.push_back(nullptr);
     result.exitCode = SDL_main(static_cast<int>(words.size()), argv.data());
 
-    ResetSeams();
+    g_host = PlatformHost();
     ClearKeys();
+    g_events.clear();
     fs::current_path(home);
     return result;
 }
@@ -131,13 +156,9 @@ void SetPad(int axis0, int axis1, const std::vector<int>& buttonsDown) {
 
 void ClearPad() { g_pad = Pad{}; }
 
-void ClearKeys() {
-    int count = 0;
-    Uint8* keys = SDL_GetKeyState(&count);
-    for (int i = 0; i < count; i++) keys[i] = 0;
-}
-
-void SetKey(int key, bool down) { SDL_GetKeyState(nullptr)[key] = down ? 1 : 0; }
+void ClearKeys() { std::fill(g_held, g_held + kKeyboardKeys, false); }
+void SetKey(int key, bool down) { g_held[key] = down; }
+void SendWindowEvent(WindowEventKind kind) { g_events.push_back(kind); }
 
 uint8_t ScreenPixel(int x, int y) { return static_cast<const uint8_t*>(g_screen->pixels)[y * g_screen->pitch + x]; }
 
@@ -240,16 +261,18 @@ std::string DigitsOnScreen(int fontSlot, int x, int y, int count) {
 }
 
 void OpenScreen() {
-    SDL_Init(SDL_INIT_VIDEO);
-    g_screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 8, 0);
+    g_host.startVideo();
+    g_screen = g_host.pictures.openDisplay(false);
     SDL_Color colors[256];
     FillPalette(colors);
-    SDL_SetPalette(g_screen, SDL_LOGPAL | SDL_PHYSPAL, colors, 0, 256);
+    g_host.pictures.setDisplayPalette(colors, 256);
 }
 
 void CloseScreen() {
     ReleaseAllBitmaps();
-    SDL_Quit();
+    // The browser's pictures keep their display apart from SDL's.
+    if (g_screen != SDL_GetVideoSurface()) g_host.pictures.free(g_screen);
+    g_host.quit();
     g_screen = nullptr;
 }
 

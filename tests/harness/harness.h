@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "act/act_internal.h"
+#include "platform/host.h"
 #include "scenes/logo.h"
 
 namespace harness {
@@ -33,7 +34,7 @@ struct GameDir {
 
 struct KeyStep {
     int frame;  // applied where that frame takes its window event
-    int key;    // an SDLK_ code
+    int key;    // a KeyboardKey
     bool down;
 };
 
@@ -44,6 +45,7 @@ struct Script {
     std::function<void(int frame)> onFrame;    // after the keys of that frame are set
     std::function<void(int frame)> onPresent;  // the frame is in g_screen
     std::vector<std::string> args;             // command-line arguments after the program name
+    void (*host)(Host& host) = nullptr;        // changes the run's host after the harness's own
     int maxFrames = 20000;                     // then Escape is held and the run counts as timed out
 
     Script& Push(int frame, int key);  // a tap that the keys step of `frame` sees as a push
@@ -60,11 +62,17 @@ struct Result {
 
 Result RunGame(const GameDir& dir, const Script& script);
 
-// Joystick state seen by the game while a run lasts; absent unless set.
+// The host of the tests: the desktop's pictures, mixer and video on SDL's
+// dummy drivers, with the keys, joystick and window events set below. A run
+// also puts its virtual clock and its frame observers in.
+Host TestHost();
+
+// What the test host reports; no joystick unless set.
 void SetPad(int axis0, int axis1, const std::vector<int>& buttonsDown);
 void ClearPad();
 void SetKey(int key, bool down);
 void ClearKeys();
+void SendWindowEvent(WindowEventKind kind);  // taken by the next frame's wait
 
 // Palette index of a pixel of the display surface, and all of them.
 uint8_t ScreenPixel(int x, int y);

@@ -1,7 +1,8 @@
-// Pictures and drawing in the browser. Emscripten's SDL keeps every surface
-// as a true-colour canvas and has no palettes or colour keys, so here the
-// 8-bit pictures, their blits and the display are our own; SDL's surface
-// structure only carries them, so the rest of the game sees no difference.
+// The browser's pictures. Emscripten's SDL keeps every surface as a
+// true-colour canvas and has no palettes or colour keys, so here the 8-bit
+// pictures, their blits and the display are our own; SDL's surface structure
+// only carries them, so the rest of the game sees no difference. Plain C++:
+// the native test build runs the drawing tests on these too.
 #include <SDL.h>
 
 #include <cstdint>
@@ -9,10 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/host.h"
 #include "platform/surfaces.h"
-
-SDL_Surface* g_screen;
-SDL_Surface* bitmap[kSurfaceSlots];
 
 namespace {
 
@@ -157,11 +156,7 @@ int BlitToScreen(SDL_Surface* source, int srcX, int srcY, int width, int height,
     return 0;
 }
 
-}  // namespace
-
-static bool ValidSlot(int slot) { return slot >= 0 && slot < kSurfaceSlots; }
-
-SDL_Surface* OpenDisplay(bool) {
+SDL_Surface* NewDisplay(bool) {
     Picture* screen = NewPicture(kScreenWidth, kScreenHeight);
     // Until the shared palette arrives: three bits of red, three of green,
     // two of blue.
@@ -173,51 +168,50 @@ SDL_Surface* OpenDisplay(bool) {
     return &screen->surface;
 }
 
-void ReleaseBitmap(int slot) {
-    if (!ValidSlot(slot)) return;
-    FreePicture(bitmap[slot]);
-    bitmap[slot] = nullptr;
-}
-
-void ReleaseAllBitmaps() {
-    for (int slot = 0; slot < kSurfaceSlots; slot++) ReleaseBitmap(slot);
-}
-
-int LoadBitmap(const char* path, int slot, int colorKey) {
-    if (!ValidSlot(slot)) return -1;
-    ReleaseBitmap(slot);
+SDL_Surface* Load(const char* path, bool keyed) {
     Picture* p = ReadBmp(path);
-    if (!p) return -1;
-    bitmap[slot] = &p->surface;
+    if (!p) return nullptr;
     // The key is looked up through the display palette: with the shared
     // palette, every pixel of index 0 becomes transparent.
-    if (colorKey && g_screen) {
+    if (keyed && g_screen) {
         const SDL_Color& c = p->colors[0];
         p->key = NearestEntry(*g_screen->format->palette, c.r, c.g, c.b);
+#ifndef __EMSCRIPTEN__
+        // Where SDL 1.2's own fields are, for the native drawing tests to read.
+        p->surface.flags |= SDL_SRCCOLORKEY;
+        p->format.colorkey = static_cast<Uint32>(p->key);
+#endif
     }
-    return 0;
+    return &p->surface;
 }
 
-void SetGscreenPalette(int slot) {
-    if (!ValidSlot(slot) || !bitmap[slot] || !g_screen) return;
-    const SDL_Palette& from = *bitmap[slot]->format->palette;
-    std::memcpy(g_screen->format->palette->colors, from.colors, sizeof(SDL_Color) * from.ncolors);
+void SetDisplayPalette(const SDL_Color* colors, int count) {
+    std::memcpy(g_screen->format->palette->colors, colors, sizeof(SDL_Color) * count);
     g_paletteVersion++;
 }
 
-int Blt(int slot, int x, int y) {
-    if (!ValidSlot(slot) || !bitmap[slot]) return -1;
-    SDL_Surface* s = bitmap[slot];
-    return BlitToScreen(s, 0, 0, s->w, s->h, static_cast<Sint16>(x), static_cast<Sint16>(y));
+int Blit(SDL_Surface* picture, int srcX, int srcY, int width, int height, int x, int y) {
+    if (width == 0) width = picture->w, height = picture->h;
+    return BlitToScreen(picture, srcX, srcY, width, height, x, y);
 }
 
-void BltRect(int slot, int x, int y, int srcX, int srcY, int width, int height) {
-    if (!ValidSlot(slot) || !bitmap[slot]) return;
-    BlitToScreen(bitmap[slot], static_cast<Sint16>(srcX), static_cast<Sint16>(srcY), static_cast<Uint16>(width),
-                 static_cast<Uint16>(height), static_cast<Sint16>(x), static_cast<Sint16>(y));
-}
-
-void ClearSecondary() {
+void FillBlack() {
     int black = NearestEntry(*g_screen->format->palette, 0, 0, 0);
     std::memset(g_screen->pixels, black, kScreenWidth * kScreenHeight);
 }
+
+uint8_t g_zoomed[kScreenWidth * kScreenHeight];
+
+void Magnify(int zoom) {
+    const uint8_t* from = static_cast<const uint8_t*>(g_screen->pixels);
+    for (int y = 0; y < kScreenHeight; y++)
+        for (int x = 0; x < kScreenWidth; x++)
+            g_zoomed[y * kScreenWidth + x] = from[(y / zoom) * g_screen->pitch + x / zoom];
+    for (int y = 0; y < kScreenHeight; y++)
+        std::memcpy(static_cast<uint8_t*>(g_screen->pixels) + y * g_screen->pitch, g_zoomed + y * kScreenWidth,
+                    kScreenWidth);
+}
+
+}  // namespace
+
+const HostPictures kPagePictures = {NewDisplay, Load, FreePicture, SetDisplayPalette, Blit, FillBlack, Magnify};

@@ -1,0 +1,100 @@
+// The desktop: SDL 1.2 for the window, keys and events, its joystick
+// (pad_sdl.cpp), SDL_gfx and SDL's surfaces for the pictures
+// (pictures_sdl.cpp), SDL_mixer for sound (sound/mixer_sdl.cpp), and the
+// monotonic clock with a plain sleep.
+#include <SDL.h>
+#include <time.h>
+
+#include <cerrno>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
+#include "platform/host.h"
+#include "platform/surfaces.h"
+#include "platform/window_scale.h"
+
+namespace {
+
+int64_t MonotonicNs() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// Counted from when SDL started, as its tick count is: the first frame's
+// wait compares with that, so a slow start-up does not also sleep a frame.
+uint32_t ClockUs() {
+    static const int64_t start = MonotonicNs() - static_cast<int64_t>(SDL_GetTicks()) * 1000000;
+    return static_cast<uint32_t>((MonotonicNs() - start) / 1000);
+}
+
+// A plain sleep to the deadline on the monotonic clock: no yielding or
+// polling, so a waiting frame costs no processor time.
+void SleepUs(uint32_t us) {
+    static bool slackSet = false;
+    if (!slackSet) {
+#ifdef __linux__
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);  // wake at the time asked, not up to 50 µs after
+#endif
+        slackSet = true;
+    }
+    int64_t deadline = MonotonicNs() + static_cast<int64_t>(us) * 1000;
+    timespec at = {static_cast<time_t>(deadline / 1000000000), static_cast<long>(deadline % 1000000000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+    }
+}
+
+bool StartVideo() {
+    SetUpWindowScale();
+    return SDL_Init(SDL_INIT_VIDEO) == 0;
+}
+
+void NameWindow(const char* caption) {
+    SDL_WM_SetCaption(caption, "");
+    SDL_ShowCursor(0);
+}
+
+const char* Error() { return SDL_GetError(); }
+
+// In the order of KeyboardKey.
+const SDLKey kSymbols[kKeyboardKeys] = {SDLK_UP,    SDLK_KP8,      SDLK_LEFT,   SDLK_KP4,    SDLK_DOWN,
+                                        SDLK_KP2,   SDLK_RIGHT,    SDLK_KP6,    SDLK_z,      SDLK_c,
+                                        SDLK_x,     SDLK_ESCAPE,   SDLK_EQUALS, SDLK_PLUS,   SDLK_KP_PLUS,
+                                        SDLK_MINUS, SDLK_KP_MINUS, SDLK_SPACE,  SDLK_RETURN, SDLK_KP_ENTER};
+
+void ReadKeys(bool held[kKeyboardKeys]) {
+    const Uint8* keys = SDL_GetKeyState(nullptr);
+    for (int k = 0; k < kKeyboardKeys; k++) held[k] = keys[kSymbols[k]] != 0;
+    // Alt+Enter is the full-screen switch and nothing else.
+    if (SDL_GetModState() & KMOD_ALT) held[KB_RETURN] = held[KB_KP_ENTER] = false;
+}
+
+// F11 or Alt+Enter switch full screen; where the library cannot, nothing happens.
+bool PollEvent(WindowEvent* event) {
+    SDL_Event e;
+    if (SDL_PollEvent(&e) != 1) return false;
+    event->kind = WE_OTHER;
+    if (e.type == SDL_QUIT) event->kind = WE_QUIT;
+    if (e.type == SDL_KEYDOWN) {
+        SDLKey key = e.key.keysym.sym;
+        bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
+        if (key == SDLK_F11 || (enter && (e.key.keysym.mod & KMOD_ALT))) event->kind = WE_TOGGLE_FULL_SCREEN;
+    }
+    return true;
+}
+
+void ToggleFullScreen() { SDL_WM_ToggleFullScreen(g_screen); }
+void Present() { SDL_Flip(g_screen); }
+
+void RecordsWritten() {}  // the files are the storage
+
+}  // namespace
+
+Host PlatformHost() {
+    return Host{StartVideo, NameWindow,   SDL_Quit,    Error,         ClockUs,   SleepUs,
+                ReadKeys,   SdlOpenPad,   SdlClosePad, SdlReadPad,    PollEvent, ToggleFullScreen,
+                Present,    kSdlPictures, kSdlMixer,   RecordsWritten};
+}
+
+Host g_host = PlatformHost();

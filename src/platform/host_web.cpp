@@ -1,0 +1,142 @@
+// The browser: our own 8-bit pictures (pictures_page.cpp) shown on the
+// page's canvas through the palette, the keys from the page's own key
+// events, gamepads through emscripten's SDL (pad_sdl.cpp), Web Audio
+// (sound/mixer_web.js), and the records stored in IndexedDB
+// (records_web.js).
+#include <SDL.h>
+#include <emscripten.h>
+
+#include <cstdint>
+
+#include "platform/frame.h"
+#include "platform/host.h"
+#include "platform/surfaces.h"
+
+extern "C" {
+int mixer_open();
+void mixer_close();
+int mixer_load_music(int slot, const char* path);
+int mixer_load_effect(int slot, const char* path);
+void mixer_free(int slot);
+void mixer_play_music(int slot, int loops);
+void mixer_halt_music();
+void mixer_music_volume(int volume);
+void mixer_play_effect(int channel, int slot);
+void mixer_effect_volume(int slot, int volume);
+void mixer_halt_channel(int channel);
+}
+
+namespace {
+
+uint32_t ClockUs() {
+    static const double start = emscripten_get_now();
+    return static_cast<uint32_t>(static_cast<uint64_t>((emscripten_get_now() - start) * 1000.0));
+}
+
+// Sleeping hands the page its turn to draw and take keys (Asyncify unwinds
+// to the browser's event loop). Timers count whole milliseconds: rounded
+// up, a frame is never shorter than asked.
+void SleepUs(uint32_t us) { emscripten_sleep((us + 999) / 1000); }
+
+bool StartVideo() { return true; }  // the page's canvas is there from the start
+void NameWindow(const char*) {}     // the page has its own title
+void Quit() {}
+const char* Error() { return ""; }
+
+// Held now, and pressed since the game last looked: a key that goes down
+// and up between two frames still counts once.
+bool g_held[kKeyboardKeys];
+bool g_pressed[kKeyboardKeys];
+bool g_listening;
+
+// By where the keys sit on the keyboard, in the order of KeyboardKey; a plus
+// key apart from '=' and the keypad's has no place of its own (null). Enter
+// with Alt is left to the browser. The game's keys do nothing else on the
+// page (the arrows would scroll it).
+EM_JS(void, ListenToKeys, (bool* held, bool* pressed, int count), {
+    var codes = [
+        'ArrowUp',   'Numpad8', 'ArrowLeft',      'Numpad4', 'ArrowDown', 'Numpad2',    'ArrowRight',
+        'Numpad6',   'KeyZ',    'KeyC',           'KeyX',    'Escape',    'Equal',      null,
+        'NumpadAdd', 'Minus',   'NumpadSubtract', 'Space',   'Enter',     'NumpadEnter'
+    ];
+    function listener(down) {
+        return function(e) {
+            var k = codes.indexOf(e.code);
+            if (k < 0 || (down && e.altKey && e.code.endsWith('Enter'))) return;
+            HEAPU8[held + k] = down;
+            if (down) HEAPU8[pressed + k] = 1;
+            e.preventDefault();
+        };
+    }
+    window.addEventListener('keydown', listener(1));
+    window.addEventListener('keyup', listener(0));
+    // Keys let go while the page is in the background never report it.
+    window.addEventListener(
+        'blur', function() { HEAPU8.fill(0, held, held + count); });
+});
+
+void ReadKeys(bool held[kKeyboardKeys]) {
+    if (!g_listening) {
+        ListenToKeys(g_held, g_pressed, kKeyboardKeys);
+        g_listening = true;
+    }
+    for (int k = 0; k < kKeyboardKeys; k++) {
+        held[k] = g_held[k] || g_pressed[k];
+        g_pressed[k] = false;
+    }
+}
+
+// A page has no window to close, and full screen is the browser's own.
+bool PollEvent(WindowEvent*) { return false; }
+void ToggleFullScreen() {}
+
+uint32_t g_rgba[kScreenWidth * kScreenHeight];
+
+// The canvas keeps one image and one view of our pixels for good: the
+// module's memory never grows, so the view stays valid.
+EM_JS(void, ShowFrame, (const uint32_t* pixels, int width, int height), {
+    var shown = Module.shownFrame;
+    if (!shown) {
+        var context = Module.canvas.getContext('2d');
+        shown = Module.shownFrame = {
+            context : context,
+            image : context.createImageData(width, height),
+            pixels : HEAPU8.subarray(pixels, pixels + width * height * 4)
+        };
+    }
+    shown.image.data.set(shown.pixels);
+    shown.context.putImageData(shown.image, 0, 0);
+    Module.frames = (Module.frames || 0) + 1;
+});
+
+// Each frame goes through the current palette onto the canvas, which the
+// page scales.
+void Present() {
+    uint32_t colors[256];
+    const SDL_Color* palette = g_screen->format->palette->colors;
+    for (int i = 0; i < 256; i++)
+        colors[i] = 0xff000000u | static_cast<uint32_t>(palette[i].b) << 16 | palette[i].g << 8 | palette[i].r;
+    const uint8_t* pixels = static_cast<const uint8_t*>(g_screen->pixels);
+    for (int y = 0; y < kScreenHeight; y++)
+        for (int x = 0; x < kScreenWidth; x++) g_rgba[y * kScreenWidth + x] = colors[pixels[y * g_screen->pitch + x]];
+    ShowFrame(g_rgba, kScreenWidth, kScreenHeight);
+    // The page draws and takes keys only while the game sleeps. A frame
+    // that has already taken its 16 ms gets no sleep in FPSWait, so it
+    // lets the page have its turn here.
+    if (ClockUs() - prvTickCount >= kFrameUs) emscripten_sleep(0);
+}
+
+EM_JS(void, RecordsWritten, (), { Module.storeRecords(); });
+
+}  // namespace
+
+Host PlatformHost() {
+    const HostMixer mixer = {mixer_open,        mixer_close,         mixer_load_music,  mixer_load_effect,
+                             mixer_free,        mixer_play_music,    mixer_halt_music,  mixer_music_volume,
+                             mixer_play_effect, mixer_effect_volume, mixer_halt_channel};
+    return Host{StartVideo, NameWindow,    Quit,        Error,         ClockUs,   SleepUs,
+                ReadKeys,   SdlOpenPad,    SdlClosePad, SdlReadPad,    PollEvent, ToggleFullScreen,
+                Present,    kPagePictures, mixer,       RecordsWritten};
+}
+
+Host g_host = PlatformHost();
