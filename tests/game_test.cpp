@@ -120,6 +120,8 @@ TEST(Game, EveryRuleOfOneVariedGame) {
     EXPECT_EQ(snaps[Play(kPlayFrames)][0], SN_RESULT);
     EXPECT_EQ(overlay[-1], Rows{"59"});
     EXPECT_EQ(overlay[-2], (Rows{"00", "000004600"}));
+    // The host hears the score once, as the result takes over (drawn in the frame after).
+    EXPECT_EQ(r.scoresShown, (std::vector<int>{Play(kPlayFrames) - 1, 4600}));
     // The signals, the points of each chop and the sounds that go with them.
     EXPECT_EQ(numbers, kNumbers);
     std::vector<int> expectedEffects;

@@ -68,6 +68,7 @@ void stage_endj() {
     if (player[time_left] >= 1) return;
     soundPlaySe(SE_TAVI);
     soundStopBgm(kGameMusic);
+    ReportScore(player[score]);
     sn = SN_RESULT;
     demo[0] = 0;
 }

@@ -77,6 +77,8 @@ int Set_Volume(int volume) {
     return 0;
 }
 
+void ReportScore(int score) { g_host.scoreShown(score); }
+
 void BltGSreface(int zoom) { g_host.pictures.magnify(zoom); }
 
 void halt() {

@@ -20,3 +20,7 @@ void BltGSreface(int zoom);
 void FPSWait();
 int system_keys();
 int Set_Volume(int volume);
+
+// The final score, as the result screen shows it: the host may offer more
+// around the game with it (the page offers to share it).
+void ReportScore(int score);

@@ -85,6 +85,10 @@ struct Host {
     // Called after every record or replay file that reached its file, so a
     // platform that keeps files elsewhere (the browser's storage) stores them.
     void (*recordsWritten)();
+
+    // A game's final score as its result shows, for a platform that offers
+    // more around the game (the page offers to share it).
+    void (*scoreShown)(int score);
 };
 
 // The parts hosts are made of: SDL's surfaces (pictures_sdl.cpp), the

@@ -88,13 +88,14 @@ void ToggleFullScreen() { SDL_WM_ToggleFullScreen(g_screen); }
 void Present() { SDL_Flip(g_screen); }
 
 void RecordsWritten() {}  // the files are the storage
+void ScoreShown(int) {}   // the window shows it
 
 }  // namespace
 
 Host PlatformHost() {
-    return Host{StartVideo, NameWindow,   SDL_Quit,    Error,         ClockUs,   SleepUs,
-                ReadKeys,   SdlOpenPad,   SdlClosePad, SdlReadPad,    PollEvent, ToggleFullScreen,
-                Present,    kSdlPictures, kSdlMixer,   RecordsWritten};
+    return Host{StartVideo, NameWindow,   SDL_Quit,    Error,          ClockUs,   SleepUs,
+                ReadKeys,   SdlOpenPad,   SdlClosePad, SdlReadPad,     PollEvent, ToggleFullScreen,
+                Present,    kSdlPictures, kSdlMixer,   RecordsWritten, ScoreShown};
 }
 
 Host g_host = PlatformHost();

@@ -127,6 +127,9 @@ void Present() {
 }
 
 EM_JS(void, RecordsWritten, (), { Module.storeRecords(); });
+EM_JS(void, ScoreShown, (int score), {
+    if (Module.onScoreShown) Module.onScoreShown(score);
+});
 
 }  // namespace
 
@@ -134,9 +137,9 @@ Host PlatformHost() {
     const HostMixer mixer = {mixer_open,        mixer_close,         mixer_load_music,  mixer_load_effect,
                              mixer_free,        mixer_play_music,    mixer_halt_music,  mixer_music_volume,
                              mixer_play_effect, mixer_effect_volume, mixer_halt_channel};
-    return Host{StartVideo, NameWindow,    Quit,        Error,         ClockUs,   SleepUs,
-                ReadKeys,   SdlOpenPad,    SdlClosePad, SdlReadPad,    PollEvent, ToggleFullScreen,
-                Present,    kPagePictures, mixer,       RecordsWritten};
+    return Host{StartVideo, NameWindow,    Quit,        Error,          ClockUs,   SleepUs,
+                ReadKeys,   SdlOpenPad,    SdlClosePad, SdlReadPad,     PollEvent, ToggleFullScreen,
+                Present,    kPagePictures, mixer,       RecordsWritten, ScoreShown};
 }
 
 Host g_host = PlatformHost();

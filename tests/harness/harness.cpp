@@ -70,6 +70,11 @@ void PresentAndLook() {
     if (g_live.script->onPresent) g_live.script->onPresent(r.frames);
 }
 
+void RecordScore(int score) {
+    g_live.result->scoresShown.push_back(g_live.result->frames);
+    g_live.result->scoresShown.push_back(score);
+}
+
 bool PollAndScript(WindowEvent* event) {
     bool taken = PollEvent(event);
     Result& r = *g_live.result;
@@ -133,6 +138,7 @@ Result RunGame(const GameDir& dir, const Script& script) {
     g_host.sleepUs = VirtualSleepUs;
     g_host.present = PresentAndLook;
     g_host.pollEvent = PollAndScript;
+    g_host.scoreShown = RecordScore;
     if (script.host) script.host(g_host);
 
     std::vector<std::string> words = {"tavikoro"};

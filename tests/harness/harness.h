@@ -58,6 +58,7 @@ struct Result {
     int frames = 0;  // frames presented
     bool timedOut = false;
     std::vector<uint32_t> sleeps;  // each wait's sleep, in virtual milliseconds
+    std::vector<int> scoresShown;  // (frame, score) pairs the game reported to the host
 };
 
 Result RunGame(const GameDir& dir, const Script& script);
