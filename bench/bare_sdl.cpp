@@ -7,15 +7,16 @@
 #include <SDL_mixer.h>
 #include <SDL_rotozoom.h>
 
+#include "platform/picture_files.h"
 #include "sound/sound_files.h"
 
 int main(int argc, char**) {
     if (SDL_Init(SDL_INIT_VIDEO) < 0) return 1;
     SDL_Surface* screen = SDL_SetVideoMode(320, 240, 8, 0);
     if (!screen) return 1;
-    SDL_Surface* palette = SDL_LoadBMP("image/color.bmp");
+    SDL_Surface* palette = SDL_LoadBMP(kPalettePicture.path);
     if (palette) SDL_SetPalette(screen, SDL_LOGPAL | SDL_PHYSPAL, palette->format->palette->colors, 0, 256);
-    SDL_Surface* logo = SDL_LoadBMP("image/a_logo.bmp");
+    SDL_Surface* logo = SDL_LoadBMP(kLogoPicture.path);
     bool audio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) == 0;
     Mix_Music* music[kMusicPieces] = {};
     Mix_Chunk* effects[SE_COUNT] = {};

@@ -47,7 +47,7 @@ void MenuFrame(void (*keys)(), void (*drow)()) {
 void FloorSetUp() {
     if (!g_floorPicture) {
         // The result picture: full screen, with plenty of transparent pixels.
-        g_floorPicture = SDL_LoadBMP("image/player/clear.bmp");
+        g_floorPicture = SDL_LoadBMP(kResultPicture.path);
         SDL_SetColorKey(g_floorPicture, SDL_SRCCOLORKEY, 0);
     }
 }

@@ -204,11 +204,11 @@ TEST(Faults, MissingFilesOrNoAudioDeviceAndTheGamePlaysOn) {
     };
     const Case cases[] = {
         {nullptr, "dummy", 1, kMusicPieces, true},
-        {"image/color.bmp", "dummy", 1, kMusicPieces, false},  // the screen keeps its own colours
-        {"image/a_logo.bmp", "dummy", 1, kMusicPieces, true},
-        {"image/player/ri0.bmp", "dummy", 1, kMusicPieces, true},
-        {"sound/bgm/02.ogg", "dummy", 1, kMusicPieces - 1, true},
-        {"sound/se/oo.wav", "dummy", 0, kMusicPieces, true},
+        {kPalettePicture.path, "dummy", 1, kMusicPieces, false},  // the screen keeps its own colours
+        {kLogoPicture.path, "dummy", 1, kMusicPieces, true},
+        {kPlayerPicture.path, "dummy", 1, kMusicPieces, true},
+        {kMusicFiles[kGameMusic], "dummy", 1, kMusicPieces - 1, true},
+        {kEffectFiles[SE_OO], "dummy", 0, kMusicPieces, true},
         {nullptr, "no-such-driver", 0, kMusicPieces, true},
         {nullptr, "disk", 0, kMusicPieces, true}  // its file cannot be made
     };

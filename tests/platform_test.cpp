@@ -28,8 +28,10 @@ int g_axes[2], g_buttons[10];
 bool g_pad;
 
 struct Platform : ::testing::Test {
+    virtual const HostPictures& Pictures() { return kSdlPictures; }
     void SetUp() override {
         g_host = harness::TestHost();
+        g_host.pictures = Pictures();
         harness::OpenScreen();
         g_host.clockUs = [] { return g_now; };
         g_host.sleepUs = [](uint32_t us) { g_sleeps.push_back(us), g_now += us; };
@@ -120,20 +122,6 @@ TEST_F(Frame, VolumeStepsByTenWithinTheMixerRangeAlongsideQuit) {
     }
 }
 
-TEST_F(Frame, MagnificationShowsTheTopLeftBlownUp) {
-    auto pattern = [](int x, int y) { return static_cast<uint8_t>(2 + (x * 7 + y * 13) % 250); };
-    for (auto [zoom, z] : {std::pair{0, 1}, {1, 1}, {2, 2}, {4, 4}, {8, 8}, {9, 1}, {-3, 1}}) {
-        gameflag[GF_ZOOM] = zoom;
-        for (int y = 0; y < kScreenHeight; y++)
-            for (int x = 0; x < kScreenWidth; x++)
-                static_cast<uint8_t*>(g_screen->pixels)[y * g_screen->pitch + x] = pattern(x, y);
-        halt();
-        for (int y = 0; y < kScreenHeight; y += 7)
-            for (int x = 0; x < kScreenWidth; x += 5)
-                ASSERT_EQ(ScreenPixel(x, y), pattern(x / z, y / z)) << "zoom " << zoom << " at " << x << "," << y;
-    }
-}
-
 using Input = Platform;
 
 TEST_F(Input, EachSourceFeedsItsSlotAndPushesOnlyOnItsFirstSample) {
@@ -182,7 +170,9 @@ TEST_F(Input, EachSourceFeedsItsSlotAndPushesOnlyOnItsFirstSample) {
     for (int slot : {INT_MIN, -1, 20, INT_MAX}) EXPECT_EQ(IsPressKey(slot) + IsPushKey(slot), 0);
 }
 
-struct Drawing : Platform {
+// The desktop's pictures and the browser's, which is plain C++ and runs here too.
+struct Drawing : Platform, ::testing::WithParamInterface<const HostPictures*> {
+    const HostPictures& Pictures() override { return *GetParam(); }
     void SetUp() override {
         Platform::SetUp();
         // Digit d is painted in index 10 + d, with a see-through column between glyphs.
@@ -202,7 +192,7 @@ struct Drawing : Platform {
     static constexpr int kFont = 18;
 };
 
-TEST_F(Drawing, NumbersAreZeroPaddedFieldsOfTheirLowestDigits) {
+TEST_P(Drawing, NumbersAreZeroPaddedFieldsOfTheirLowestDigits) {
     struct Case {
         int value, digits;
         bool second;        // the field that starts digits - 2 glyphs to the right
@@ -221,7 +211,7 @@ TEST_F(Drawing, NumbersAreZeroPaddedFieldsOfTheirLowestDigits) {
     }
 }
 
-TEST_F(Drawing, BlitsClipAndEmptySlotsDrawNothing) {
+TEST_P(Drawing, BlitsClipAndEmptySlotsDrawNothing) {
     ASSERT_EQ(LoadBitmap(dir.File("block.bmp").c_str(), 6, 1), 0);
     EXPECT_EQ(Blt(6, -4, -4), 0);
     BltRect(6, 316, 236, 2, 2, 5, 3);  // destination first, then the source corner
@@ -236,7 +226,7 @@ TEST_F(Drawing, BlitsClipAndEmptySlotsDrawNothing) {
     EXPECT_EQ(std::count(screen.begin(), screen.end(), 1), 320 * 240) << "cleared to the entry nearest black";
 }
 
-TEST_F(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
+TEST_P(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
     // The picture's palette is the display's moved by five: its entry 0 is
     // the display's entry 5, so its pixels of index 5 are the see-through ones.
     harness::MakeBmp(
@@ -254,6 +244,23 @@ TEST_F(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
     EXPECT_EQ((std::vector<int>{ScreenPixel(0, 1), ScreenPixel(1, 1), ScreenPixel(2, 1)}),
               (std::vector<int>{25, 10, 55}));
 }
+
+TEST_P(Drawing, MagnificationShowsTheTopLeftBlownUp) {
+    auto pattern = [](int x, int y) { return static_cast<uint8_t>(2 + (x * 7 + y * 13) % 250); };
+    for (auto [zoom, z] : {std::pair{0, 1}, {1, 1}, {2, 2}, {4, 4}, {8, 8}, {9, 1}, {-3, 1}}) {
+        gameflag[GF_ZOOM] = zoom;
+        for (int y = 0; y < kScreenHeight; y++)
+            for (int x = 0; x < kScreenWidth; x++)
+                static_cast<uint8_t*>(g_screen->pixels)[y * g_screen->pitch + x] = pattern(x, y);
+        halt();
+        for (int y = 0; y < kScreenHeight; y += 7)
+            for (int x = 0; x < kScreenWidth; x += 5)
+                ASSERT_EQ(ScreenPixel(x, y), pattern(x / z, y / z)) << "zoom " << zoom << " at " << x << "," << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(OnEveryPlatform, Drawing, ::testing::Values(&kSdlPictures, &kPagePictures),
+                         [](const auto& info) { return info.param == &kSdlPictures ? "Desktop" : "Browser"; });
 
 const std::string kSound = std::string(GAME_DIR) + "/sound/";
 

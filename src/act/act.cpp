@@ -1,6 +1,5 @@
 #include "act/act.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "act/act_internal.h"
@@ -50,11 +49,10 @@ void act_init() {
     soundPlayBgm(kGameMusic);
     gameflag[GF_STAGE_DONE] = 0;
     gameflag[GF_NEW_GAME] = 0;
-    std::snprintf(string, sizeof string, "image/player/ri%d.bmp", 0);
-    LoadBitmap(string, kPlayerSlot, 1);
-    LoadBitmap("image/bak/bak.bmp", kBackgroundSlot, 1);
-    LoadBitmap("image/player/clear.bmp", kClearSlot, 1);
-    LoadBitmap("image/sys/fonts2.bmp", kFontSlot, 1);
+    LoadPicture(kPlayerPicture);
+    LoadPicture(kBackgroundPicture);
+    LoadPicture(kResultPicture);
+    LoadPicture(kFontPicture);
 }
 
 void stage_start() {

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/picture_files.h"
+
 // Sub-states of the scene (sn); any other value is the leave step.
 enum ActState { SN_START = 0, SN_PLAY = 1, SN_RESULT = 2, SN_LEAVE = 10 };
 
@@ -26,10 +28,10 @@ constexpr int kSaveData = 512;
 constexpr int kItemWork = 500;
 constexpr int kReplayInts = 36000;
 // Picture slots.
-constexpr int kPlayerSlot = 1;
-constexpr int kBackgroundSlot = 2;
-constexpr int kClearSlot = 3;
-constexpr int kFontSlot = 18;
+constexpr int kPlayerSlot = kPlayerPicture.slot;
+constexpr int kBackgroundSlot = kBackgroundPicture.slot;
+constexpr int kClearSlot = kResultPicture.slot;
+constexpr int kFontSlot = kFontPicture.slot;
 
 struct FlyingPiece {
     int32_t active, x, y, life, dir;

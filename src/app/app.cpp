@@ -5,6 +5,7 @@
 #include "platform/frame.h"
 #include "platform/host.h"
 #include "platform/input.h"
+#include "platform/picture_files.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
 #include "scenes/scenes.h"
@@ -48,11 +49,11 @@ int StartUp(bool fullscreen) {
     // Loading the palette below overwrites the error text: keep the reason now.
     char reason[256] = "";
     if (!g_screen) std::snprintf(reason, sizeof reason, "%s", g_host.error());
-    LoadBitmap("image/color.bmp", 1, 0);
-    SetGscreenPalette(1);
+    LoadPicture(kPalettePicture);
+    SetGscreenPalette(kPalettePicture.slot);
     if (!g_screen) {
         std::fprintf(stderr, "Couldn't set video mode: %s\n", reason);
-        ReleaseBitmap(1);
+        ReleaseBitmap(kPalettePicture.slot);
         g_host.quit();
         return 1;
     }

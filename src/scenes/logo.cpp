@@ -1,6 +1,7 @@
 #include "scenes/logo.h"
 
 #include "platform/input.h"
+#include "platform/picture_files.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
 #include "scenes/scenes.h"
@@ -9,12 +10,12 @@
 static int scene_exit;
 static int demo;  // frames drawn so far
 
-constexpr int kLogoSlot = 2;
+constexpr int kLogoSlot = kLogoPicture.slot;
 
 void logo_init() {
     scene_exit = 1;
     demo = 0;
-    LoadBitmap("image/a_logo.bmp", kLogoSlot, 1);
+    LoadPicture(kLogoPicture);
     soundStopBgm(0);
 }
 

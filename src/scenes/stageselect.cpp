@@ -1,6 +1,7 @@
 #include "scenes/stageselect.h"
 
 #include "platform/input.h"
+#include "platform/picture_files.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
 #include "scenes/scenes.h"
@@ -8,11 +9,11 @@
 
 static int scene_exit;
 
-constexpr int kPictureSlot = 2;
+constexpr int kPictureSlot = kStageSelectPicture.slot;
 
 void stageselect_init() {
     scene_exit = 1;
-    LoadBitmap("image/title/stageselect.bmp", kPictureSlot, 1);
+    LoadPicture(kStageSelectPicture);
 }
 
 void stageselect_keys() {

@@ -14,15 +14,15 @@ static int scene_exit;
 static int mode;
 
 constexpr int kMaxStartStage = 50;
-constexpr int kCursorSlot = 3;
+constexpr int kCursorSlot = kCursorPicture.slot;
 constexpr int kCursorY = 188;
 static const int kCursorX[ITEM_COUNT] = {66, 145, 224};
 
 void title_init() {
     mode = ITEM_NEW_GAME;
     scene_exit = 1;
-    LoadBitmap("image/title/title1.bmp", kTitleSlot, 1);
-    LoadBitmap("image/title/scl.bmp", kCursorSlot, 1);
+    LoadPicture(kTitlePicture);
+    LoadPicture(kCursorPicture);
     if (gameflag[GF_CONTINUE_STAGE] != -1) gameflag[GF_START_STAGE] = gameflag[GF_CONTINUE_STAGE];
     if (gameflag[GF_START_STAGE] > kMaxStartStage) gameflag[GF_START_STAGE] = kMaxStartStage;
     soundPlayBgm(kGameMusic);

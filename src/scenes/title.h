@@ -1,7 +1,9 @@
 // The main menu: new game, stage select, quit.
 #pragma once
 
-constexpr int kTitleSlot = 5;  // the title picture, loaded while the title runs
+#include "platform/picture_files.h"
+
+constexpr int kTitleSlot = kTitlePicture.slot;  // loaded while the title runs
 
 void title_init();
 void title_keys();

@@ -11,34 +11,38 @@
 #include <string>
 #include <vector>
 
+#include "platform/picture_files.h"
+#include "sound/sound.h"
+
 namespace {
 
 const std::string kGame = GAME_DIR;
 
 struct Bmp {
-    explicit Bmp(const std::string& file) : s(SDL_LoadBMP((kGame + "/image/" + file).c_str())) {}
+    explicit Bmp(const std::string& path) : s(SDL_LoadBMP((kGame + "/" + path).c_str())) {}
     ~Bmp() { SDL_FreeSurface(s); }
     int at(int x, int y) const { return static_cast<const uint8_t*>(s->pixels)[y * s->pitch + x]; }
     SDL_Surface* s;
 };
 
 TEST(Pictures, SizePaletteAndSeeThroughParts) {
-    const Bmp swatch("color.bmp");
+    const Bmp swatch(kPalettePicture.path);
     ASSERT_TRUE(swatch.s && swatch.s->format->palette && swatch.s->format->palette->ncolors == 256);
     const SDL_Color* key = swatch.s->format->palette->colors;
     EXPECT_EQ((std::vector<int>{key[0].r, key[0].g, key[0].b, key[1].r, key[1].g, key[1].b}),
               (std::vector<int>{255, 0, 255, 0, 0, 0}));  // the colour key, then black
     for (int i = 1; i < 256; ++i) EXPECT_FALSE(key[i].r == 255 && key[i].g == 0 && key[i].b == 255) << i;
     const struct {
-        const char* file;
+        const PictureFile& picture;
         int w, h, seeThrough;  // percent of key pixels: none in full-screen pictures, or at least this
-    } pictures[] = {
-        {"a_logo.bmp", 320, 240, 0},      {"sys/fonts2.bmp", 100, 8, 5},          {"title/title1.bmp", 320, 240, 0},
-        {"title/scl.bmp", 32, 4, 0},      {"title/stageselect.bmp", 320, 240, 0}, {"bak/bak.bmp", 320, 240, 0},
-        {"player/ri0.bmp", 256, 224, 50}, {"player/clear.bmp", 320, 240, 50}};
+    } pictures[] = {{kLogoPicture, 320, 240, 0},        {kFontPicture, 100, 8, 5},
+                    {kTitlePicture, 320, 240, 0},       {kCursorPicture, 32, 4, 0},
+                    {kStageSelectPicture, 320, 240, 0}, {kBackgroundPicture, 320, 240, 0},
+                    {kPlayerPicture, 256, 224, 50},     {kResultPicture, 320, 240, 50}};
+    EXPECT_EQ(std::size(pictures) + 1, std::size(kPictureFiles)) << "every picture but the palette is checked";
     for (const auto& p : pictures) {
-        SCOPED_TRACE(p.file);
-        const Bmp img(p.file);
+        SCOPED_TRACE(p.picture.path);
+        const Bmp img(p.picture.path);
         ASSERT_TRUE(img.s && img.s->format->palette);
         EXPECT_EQ((std::vector<int>{img.s->format->BitsPerPixel, img.s->w, img.s->h}), (std::vector<int>{8, p.w, p.h}));
         const SDL_Color* own = img.s->format->palette->colors;
@@ -78,21 +82,18 @@ TEST(Sounds, EffectsArePromptAndLoudWithoutClipping) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
     ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096), 0) << Mix_GetError();
-    const struct {
-        const char* name;
-        double minSeconds, maxSeconds;
-    } effects[] = {{"tavi", 0.8, 1.3}, {"hit1", 0.12, 0.3}, {"kan", 0.2, 0.45},
-                   {"oo", 0.1, 0.22},  {"msg", 0.03, 0.15}, {"select", 0.01, 0.06},
-                   {"sw", 0.15, 0.4},  {"jump", 0.15, 0.4}, {"puwa", 0.08, 0.3}};
-    for (const auto& c : effects) {
-        SCOPED_TRACE(c.name);
-        Mix_Chunk* chunk = Mix_LoadWAV((kGame + "/sound/se/" + c.name + ".wav").c_str());
+    // Seconds each effect may last, by slot.
+    const double lengths[SE_COUNT][2] = {{0.8, 1.3},   {0.12, 0.3}, {0.2, 0.45}, {0.1, 0.22}, {0.03, 0.15},
+                                         {0.01, 0.06}, {0.15, 0.4}, {0.15, 0.4}, {0.08, 0.3}};
+    for (int e = 0; e < SE_COUNT; e++) {
+        SCOPED_TRACE(kEffectFiles[e]);
+        Mix_Chunk* chunk = Mix_LoadWAV((kGame + "/" + kEffectFiles[e]).c_str());
         ASSERT_NE(chunk, nullptr) << Mix_GetError();
         std::vector<float> left;
         for (size_t i = 0; i < chunk->alen / 4; ++i)
             left.push_back(reinterpret_cast<Sint16*>(chunk->abuf)[2 * i] / 32768.0f);
         Heard h = Listen(left);
-        EXPECT_TRUE(h.seconds >= c.minSeconds && h.seconds <= c.maxSeconds) << h.seconds;
+        EXPECT_TRUE(h.seconds >= lengths[e][0] && h.seconds <= lengths[e][1]) << h.seconds;
         EXPECT_TRUE(h.peakDb >= -24.0 && h.peakDb <= -9.5) << h.peakDb << ": levelled by loudness under one ceiling";
         EXPECT_LE(h.onsetSeconds, 0.005) << "a reaction game cannot afford dead air";
         Mix_FreeChunk(chunk);
@@ -102,10 +103,10 @@ TEST(Sounds, EffectsArePromptAndLoudWithoutClipping) {
 }
 
 TEST(Sounds, MusicDecodesAtItsLengthAndLoopsCleanly) {
-    for (const char* name : {"01", "02", "03", "04", "05", "06", "07"}) {
-        SCOPED_TRACE(name);
+    for (int piece = 0; piece < kMusicPieces; piece++) {
+        SCOPED_TRACE(kMusicFiles[piece]);
         OggVorbis_File vf;
-        ASSERT_EQ(ov_fopen((kGame + "/sound/bgm/" + name + ".ogg").c_str(), &vf), 0);
+        ASSERT_EQ(ov_fopen((kGame + "/" + kMusicFiles[piece]).c_str(), &vf), 0);
         EXPECT_EQ(ov_info(&vf, -1)->rate, 44100);
         const long declared = long(ov_pcm_total(&vf, -1));
         std::vector<float> left;
@@ -116,7 +117,7 @@ TEST(Sounds, MusicDecodesAtItsLengthAndLoopsCleanly) {
         ov_clear(&vf);
         EXPECT_EQ(long(left.size()), declared);
         Heard h = Listen(left);
-        const bool game = name == std::string("02"), jingle = name == std::string("03");
+        const bool game = piece == kGameMusic, jingle = piece == 2;
         EXPECT_TRUE(h.seconds >= (game ? 20 : 8) && h.seconds <= (game ? 40 : 20)) << h.seconds;
         EXPECT_TRUE(h.peakDb > -20.0 && h.peakDb < -12.0) << h.peakDb << ": room left for the effects";
         EXPECT_TRUE(h.smoothSeam || jingle) << "a click where the music loops";

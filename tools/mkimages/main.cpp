@@ -1,32 +1,41 @@
 // mkimages <artwork dir> <image dir> <icon dir>
-// Renders every picture of the game from the artwork sources.
+// Renders every picture of the game's list of pictures from the artwork
+// sources, and the icons.
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <stdexcept>
 
 #include "imagefile.h"
+#include "platform/picture_files.h"
 #include "script.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Picture {
-    const char* source;  // .shp name in the artwork dir
-    const char* file;    // under the image dir
+// The .shp source in the artwork dir of each picture; the palette picture
+// is drawn from the palette itself.
+struct Source {
+    const PictureFile& picture;
+    const char* name;
 };
 
-const Picture pictures[] = {
-    {"logo", "a_logo.bmp"},
-    {"digits", "sys/fonts2.bmp"},
-    {"title", "title/title1.bmp"},
-    {"cursor", "title/scl.bmp"},
-    {"stage_select", "title/stageselect.bmp"},
-    {"clearing", "bak/bak.bmp"},
-    {"sheet", "player/ri0.bmp"},
-    {"result", "player/clear.bmp"},
+const Source sources[] = {
+    {kLogoPicture, "logo"},
+    {kFontPicture, "digits"},
+    {kTitlePicture, "title"},
+    {kCursorPicture, "cursor"},
+    {kStageSelectPicture, "stage_select"},
+    {kBackgroundPicture, "clearing"},
+    {kPlayerPicture, "sheet"},
+    {kResultPicture, "result"},
 };
+
+// The list's paths start with the image dir's own name.
+fs::path in(const fs::path& images, const PictureFile& p) {
+    return images / fs::path(p.path).lexically_relative("image");
+}
 
 Library load_library(const std::string& dir) {
     Library lib;
@@ -62,9 +71,15 @@ int main(int argc, char** argv) {
         // One pixel per palette entry, so the palette can be read off the picture.
         Canvas swatch = make_canvas(16, 16);
         for (int i = 0; i < 256; ++i) put(swatch, i % 16, i / 16, static_cast<uint8_t>(i));
-        write(images / "color.bmp", swatch, lib.pal);
+        write(in(images, kPalettePicture), swatch, lib.pal);
 
-        for (const Picture& p : pictures) write(images / p.file, render(lib, p.source), lib.pal);
+        for (const PictureFile& p : kPictureFiles) {
+            if (std::string(p.path) == kPalettePicture.path) continue;
+            auto s = std::find_if(std::begin(sources), std::end(sources),
+                                  [&](const Source& s) { return std::string(s.picture.path) == p.path; });
+            if (s == std::end(sources)) throw std::runtime_error(std::string(p.path) + ": no artwork");
+            write(in(images, p), render(lib, s->name), lib.pal);
+        }
 
         const Canvas icon = render(lib, "icon");
         write(icons / "tavikoro.png", icon, lib.pal);
