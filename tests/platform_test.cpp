@@ -177,7 +177,8 @@ struct Drawing : Platform, ::testing::WithParamInterface<const HostPictures*> {
         Platform::SetUp();
         // Digit d is painted in index 10 + d, with a see-through column between glyphs.
         harness::MakeBmp(dir.File("font.bmp"), 100, 8, [](int x, int) { return x % 10 == 9 ? 0 : 10 + x / 10; });
-        harness::MakeBmp(dir.File("block.bmp"), 8, 8, [](int, int) { return 77; });
+        // Every pixel of the block its own index, so a clip that takes the wrong corner shows.
+        harness::MakeBmp(dir.File("block.bmp"), 8, 8, [](int x, int y) { return 70 + x + 8 * y; });
         ASSERT_EQ(LoadBitmap(dir.File("font.bmp").c_str(), kFont, 1), 0);
         ClearSecondary();
     }
@@ -216,7 +217,7 @@ TEST_P(Drawing, BlitsClipAndEmptySlotsDrawNothing) {
     EXPECT_EQ(Blt(6, -4, -4), 0);
     BltRect(6, 316, 236, 2, 2, 5, 3);  // destination first, then the source corner
     EXPECT_EQ((std::vector<int>{ScreenPixel(3, 3), ScreenPixel(4, 4), ScreenPixel(319, 238), ScreenPixel(319, 239)}),
-              (std::vector<int>{77, 1, 77, 1}));
+              (std::vector<int>{70 + 7 + 56, 1, 70 + 5 + 32, 1}));
     EXPECT_EQ(LoadBitmap("missing.bmp", 6, 1), -1);
     EXPECT_EQ(bitmap[6], nullptr) << "the old picture is gone";
     ClearSecondary();
