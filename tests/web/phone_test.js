@@ -38,7 +38,7 @@ const phoneHelpers = () => {
     return put.call(this, image, ...rest);
   };
   window.touches = [];
-  addEventListener('pointerdown', (e) => touches.push({ at: e.timeStamp, frames: Module.frames }), true);
+  addEventListener('pointerdown', (e) => touches.push({ at: e.timeStamp, seen: performance.now(), frames: Module.frames }), true);
   addEventListener('pointerup', (e) => (touches[touches.length - 1].framesUp = Module.frames), true);
 };
 
@@ -143,7 +143,7 @@ test('the game on a phone', async (t) => {
     return touches.slice(3, 6).map((tap) => {
       const next = shown.findIndex((f) => f.at > tap.at);
       const i = shown.findIndex((f, i) => i >= next && f.hash !== shown[i - 1].hash);
-      return `${Math.round(shown[i].at - tap.at)} ms (${i - next} frames before)`;
+      return `${Math.round(shown[i].at - tap.at)} ms (page saw it at ${Math.round(tap.seen - tap.at)}; ${i - next} frames before)`;
     }).concat(`frames ${periods[periods.length >> 1].toFixed(1)} ms apart (median)`);
   });
   t.diagnostic(`tap to frame: ${delays.join(', ')}`);

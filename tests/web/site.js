@@ -127,7 +127,7 @@ const waitForSignal = (page) => {
   );
   const logArea = { x: 150, y: 164, w: 32, h: 32 };
   return page.waitForFunction((e, area) => differences(e, undefined, 1, area).count === 0,
-                              { polling: 'raf', timeout: 10000 }, play, logArea);
+                              { polling: 50, timeout: 30000 }, play, logArea);
 };
 
 module.exports = { images, readBmp, frameOf, pageHelpers, openSite, frameCounter, waitForSignal };
