@@ -1,4 +1,4 @@
-// The page around the game: it scales the canvas, waits for a click or a
+// The page around the game: it scales the canvas, waits for a click, tap or
 // key (browsers only start sound after one), starts the game and offers
 // another one when it has ended. document.body.dataset.state tells where it
 // is: loading, ready, playing, ended or failed.
@@ -16,12 +16,43 @@ function show(state, words) {
   again.hidden = state != 'ended';
 }
 
-// The largest whole factor that fits beside the title and the key line.
+// On a touch screen the page shows its own controls and speaks of taps:
+// under the picture when the phone stands, beside it when it lies on its
+// side. A first touch makes any screen a touch screen.
+var touchScreen = matchMedia('(pointer: coarse)').matches;
+window.addEventListener('pointerdown', function(e) {
+  if (e.pointerType != 'touch' || touchScreen) return;
+  touchScreen = true;
+  fit();
+  if (document.body.dataset.state == 'ready') text.textContent = readyWords();
+});
+
+function readyWords() { return touchScreen ? 'Tap to play' : 'Click or press a key to play'; }
+
+// The largest whole number of device pixels per game pixel that fits beside
+// the title, the help and the controls: every game pixel the same size.
 function fit() {
-  var room = document.getElementById('keys').offsetHeight + document.querySelector('h1').offsetHeight + 24;
-  var factor = Math.max(1, Math.floor(Math.min(window.innerWidth / 320, (window.innerHeight - room) / 240)));
-  canvas.style.width = 320 * factor + 'px';
-  canvas.style.height = 240 * factor + 'px';
+  var body = document.body, help = document.getElementById('keys');
+  var moves = document.getElementById('moves'), others = document.getElementById('others');
+  if (touchScreen) body.dataset.layout = window.innerWidth > window.innerHeight ? 'beside' : 'under';
+  var wide = 0, tall = help.offsetHeight + document.querySelector('h1').offsetHeight + 24;
+  if (body.dataset.layout == 'under') {
+    wide = 24;
+    tall += moves.offsetHeight + 24;
+  }
+  if (body.dataset.layout == 'beside') {
+    wide = 2 * Math.max(moves.offsetWidth, others.offsetWidth, help.offsetWidth) + 48;
+    tall = 24;
+  }
+  var dpr = window.devicePixelRatio || 1;
+  var factor = Math.max(1, Math.floor(Math.min((window.innerWidth - wide) * dpr / 320,
+                                               (window.innerHeight - tall) * dpr / 240)));
+  // Scaled, not sized: a size such as 1280 / 3 CSS pixels may be rounded
+  // to whole CSS pixels, which would make some game pixels narrower.
+  var stage = document.getElementById('stage');
+  stage.style.width = 320 * factor / dpr + 'px';
+  stage.style.height = 240 * factor / dpr + 'px';
+  canvas.style.transform = 'scale(' + factor / dpr + ')';
 }
 window.addEventListener('resize', fit);
 fit();
@@ -33,9 +64,9 @@ var Module = {
   noImageDecoding: true,       // it decodes its pictures and sounds itself too
   noAudioDecoding: true,
   onRuntimeInitialized: function() {
-    show('ready', 'Click or press a key to play');
+    show('ready', readyWords());
     window.addEventListener('keydown', start);
-    message.addEventListener('click', start);
+    message.addEventListener('pointerup', start);
     requestAnimationFrame(watchGamepads);
   },
   onGameEnded: function() {
@@ -55,18 +86,18 @@ function watchGamepads() {
   else requestAnimationFrame(watchGamepads);
 }
 
-// A button is no gesture that lets sound start: the next key or click does.
+// A button is no gesture that lets sound start: the next key or click does,
+// and a tap once the finger lifts.
 function resumeSound() {
   if (Module.audioContext && Module.audioContext.state == 'suspended') Module.audioContext.resume();
 }
-window.addEventListener('keydown', resumeSound);
-window.addEventListener('click', resumeSound);
+['keydown', 'pointerup', 'touchend'].forEach(function(type) { window.addEventListener(type, resumeSound); });
 
 function start(event) {
   if (document.body.dataset.state != 'ready') return;
   if (event) event.preventDefault();
   window.removeEventListener('keydown', start);
-  message.removeEventListener('click', start);
+  message.removeEventListener('pointerup', start);
   var AudioContext = window.AudioContext || window.webkitAudioContext;
   if (AudioContext) Module.audioContext = new AudioContext();
   show('playing', '');

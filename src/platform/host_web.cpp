@@ -1,8 +1,8 @@
 // The browser: our own 8-bit pictures (pictures_page.cpp) shown on the
 // page's canvas through the palette, the keys from the page's own key
-// events, gamepads through emscripten's SDL (pad_sdl.cpp), Web Audio
-// (sound/mixer_web.js), and the records stored in IndexedDB
-// (records_web.js).
+// events and touch controls, gamepads through emscripten's SDL
+// (pad_sdl.cpp), Web Audio (sound/mixer_web.js), and the records stored in
+// IndexedDB (records_web.js).
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -11,6 +11,7 @@
 #include "platform/frame.h"
 #include "platform/host.h"
 #include "platform/surfaces.h"
+#include "sound/sound_files.h"
 
 extern "C" {
 int mixer_open();
@@ -52,20 +53,25 @@ bool g_listening;
 // By where the keys sit on the keyboard, in the order of KeyboardKey; a plus
 // key apart from '=' and the keypad's has no place of its own (null). Enter
 // with Alt is left to the browser. The game's keys do nothing else on the
-// page (the arrows would scroll it).
+// page (the arrows would scroll it). The page's touch controls come in by
+// the same codes through Module.setKey (the picture is Z), latched alike.
 EM_JS(void, ListenToKeys, (bool* held, bool* pressed, int count), {
     var codes = [
         'ArrowUp',   'Numpad8', 'ArrowLeft',      'Numpad4', 'ArrowDown', 'Numpad2',    'ArrowRight',
         'Numpad6',   'KeyZ',    'KeyC',           'KeyX',    'Escape',    'Equal',      null,
         'NumpadAdd', 'Minus',   'NumpadSubtract', 'Space',   'Enter',     'NumpadEnter'
     ];
+    Module.setKey = function(code, down) {
+        var k = codes.indexOf(code);
+        if (k < 0) return false;
+        HEAPU8[held + k] = down;
+        if (down) HEAPU8[pressed + k] = 1;
+        return true;
+    };
     function listener(down) {
         return function(e) {
-            var k = codes.indexOf(e.code);
-            if (k < 0 || (down && e.altKey && e.code.endsWith('Enter'))) return;
-            HEAPU8[held + k] = down;
-            if (down) HEAPU8[pressed + k] = 1;
-            e.preventDefault();
+            if (down && e.altKey && e.code.endsWith('Enter')) return;
+            if (Module.setKey(e.code, down)) e.preventDefault();
         };
     }
     window.addEventListener('keydown', listener(1));
@@ -126,6 +132,17 @@ void Present() {
     if (ClockUs() - prvTickCount >= kFrameUs) emscripten_sleep(0);
 }
 
+// A scoring chop (its sounds are played for nothing else) is felt too,
+// where the device can.
+EM_JS(void, Vibrate, (), {
+    if (navigator.vibrate) navigator.vibrate(40);
+});
+
+void PlayEffect(int channel, int slot) {
+    mixer_play_effect(channel, slot);
+    if (slot == SE_HIT1 || slot == SE_KAN) Vibrate();
+}
+
 EM_JS(void, RecordsWritten, (), { Module.storeRecords(); });
 EM_JS(void, ScoreShown, (int score), {
     if (Module.onScoreShown) Module.onScoreShown(score);
@@ -134,9 +151,9 @@ EM_JS(void, ScoreShown, (int score), {
 }  // namespace
 
 Host PlatformHost() {
-    const HostMixer mixer = {mixer_open,        mixer_close,         mixer_load_music,  mixer_load_effect,
-                             mixer_free,        mixer_play_music,    mixer_halt_music,  mixer_music_volume,
-                             mixer_play_effect, mixer_effect_volume, mixer_halt_channel};
+    const HostMixer mixer = {mixer_open, mixer_close,         mixer_load_music,  mixer_load_effect,
+                             mixer_free, mixer_play_music,    mixer_halt_music,  mixer_music_volume,
+                             PlayEffect, mixer_effect_volume, mixer_halt_channel};
     return Host{StartVideo, NameWindow,    Quit,        Error,          ClockUs,   SleepUs,
                 ReadKeys,   SdlOpenPad,    SdlClosePad, SdlReadPad,     PollEvent, ToggleFullScreen,
                 Present,    kPagePictures, mixer,       RecordsWritten, ScoreShown};

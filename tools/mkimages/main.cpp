@@ -84,6 +84,9 @@ int main(int argc, char** argv) {
         const Canvas icon = render(lib, "icon");
         write(icons / "tavikoro.png", icon, lib.pal);
         write(icons / "tavikoro-128.png", scaled(icon, 2), lib.pal);
+        // The web page's home screen icons.
+        write(icons / "tavikoro-192.png", scaled(icon, 3), lib.pal);
+        write(icons / "tavikoro-512.png", scaled(icon, 8), lib.pal);
     } catch (const std::exception& e) {
         std::cerr << "mkimages: " << e.what() << "\n";
         return 1;

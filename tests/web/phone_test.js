@@ -1,0 +1,202 @@
+// The game on a phone: chromium with touch, a portrait and a landscape
+// screen at three device pixels to the CSS pixel, played by taps alone in one
+// long run: sound from the first tap, the logo skipped, the menu, stage select
+// and back, a turn of the phone, scoring chops (one a tap shorter than a
+// frame) that vibrate, the result shared and left for the title; the page
+// neither scrolls nor zooms, keeps the screen awake, is installable, and
+// plays again with the server gone.
+// Usage: node --test tests/web/phone_test.js; PHONE_SCREENSHOTS names a
+// folder for phone-portrait.png and phone-landscape.png.
+'use strict';
+const test = require('node:test');
+const assert = require('node:assert');
+const path = require('node:path');
+const { frameOf, pageHelpers, openSite, frameCounter, waitForSignal } = require('./site.js');
+
+const portrait = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+const landscape = { ...portrait, width: 844, height: 390 };
+
+// In the page: what the phone was asked for, every frame put on the canvas
+// (when, and a fingerprint of its pixels), and every touch with the frame
+// count at its start and end.
+const phoneHelpers = () => {
+  window.asked = { vibrate: 0, wakeLock: 0, shared: null };
+  navigator.vibrate = () => ++window.asked.vibrate > 0;
+  const lock = { release: async () => {} };
+  Object.defineProperty(navigator, 'wakeLock', { value: { request: async () => (window.asked.wakeLock++, lock) } });
+  navigator.canShare = (data) => data.files.length === 1;
+  navigator.share = async (data) => {
+    window.asked.shared = { text: data.text, png: base64(new Uint8Array(await data.files[0].arrayBuffer())) };
+  };
+  window.base64 = (bytes) => btoa(Array.from(bytes, (b) => String.fromCharCode(b)).join(''));
+  window.shown = [];
+  const put = CanvasRenderingContext2D.prototype.putImageData;
+  CanvasRenderingContext2D.prototype.putImageData = function (image, ...rest) {
+    let hash = 0;
+    for (let i = 0; i < image.data.length; i += 4) hash = (hash * 31 + image.data[i] + 7 * image.data[i + 1]) | 0;
+    window.shown.push({ at: performance.now(), hash });
+    return put.call(this, image, ...rest);
+  };
+  window.touches = [];
+  addEventListener('pointerdown', (e) => touches.push({ at: e.timeStamp, seen: performance.now(), frames: Module.frames }), true);
+  addEventListener('pointerup', (e) => (touches[touches.length - 1].framesUp = Module.frames), true);
+};
+
+test('the game on a phone', async (t) => {
+  const { browser, stop, url } = await openSite(t);
+  const page = await browser.newPage();
+  const complaints = [];
+  page.on('console', (m) => ['error', 'warn', 'warning'].includes(m.type()) && complaints.push(m.text()));
+  page.on('pageerror', (e) => complaints.push(e.message));
+  await page.setViewport(portrait);
+  await page.evaluateOnNewDocument(pageHelpers);
+  await page.evaluateOnNewDocument(phoneHelpers);
+  const { waitFrames } = frameCounter(page);
+  const box = (selector) => page.$eval(selector, (e) => e.getBoundingClientRect().toJSON());
+  const centre = async (selector) => {
+    const b = await box(selector);
+    return [b.x + b.width / 2, b.y + b.height / 2];
+  };
+  // A quick tap (down and up at once), or one held across frames.
+  const tap = async (selector) => {
+    await page.touchscreen.tap(...(await centre(selector)));
+    await waitFrames(3);
+  };
+  const hold = async (selector) => {
+    await page.touchscreen.touchStart(...(await centre(selector)));
+    await waitFrames(3);
+    await page.touchscreen.touchEnd();
+    await waitFrames(3);
+  };
+  const asked = () => page.evaluate(() => window.asked);
+  const state = (s) => page.waitForFunction((s) => document.body.dataset.state === s, {}, s);
+  const title = frameOf(['title/title1.bmp', 0, 0]);
+  const differences = (expected) => page.evaluate((e) => differences(e), expected);
+  // The picture in device pixels, each game pixel a square of them.
+  const picture = async (factor) => {
+    const b = await box('#screen');
+    assert.deepStrictEqual([b.width * 3, b.height * 3].map(Math.round), [320 * factor, 240 * factor]);
+    // Where its first device pixel lies is the browser's choice: at its box
+    // or at the whole CSS pixel nearest to it.
+    const shot = await page.screenshot({ encoding: 'base64' });
+    const unsharp = await page.evaluate(async (s, k, lefts, tops) => {
+      const [p, q] = [await pngPixels(s), screenPixels()];
+      const count = (left, top) => {
+        let n = 0;
+        for (let y = 0; y < 240 * k; y++)
+          for (let x = 0; x < 320 * k; x++) {
+            const i = ((top + y) * innerWidth * 3 + left + x) * 4, j = (Math.floor(y / k) * 320 + Math.floor(x / k)) * 4;
+            n += [0, 1, 2].some((c) => p[i + c] !== q[j + c]);
+          }
+        return n;
+      };
+      return Math.min(...lefts.flatMap((left) => tops.map((top) => count(left, top))));
+    }, shot, factor, ...[b.x, b.y].map((at) => [Math.round(at * 3), Math.round(at) * 3]));
+    assert.strictEqual(unsharp, 0, 'every game pixel a square of device pixels');
+    return b;
+  };
+  const screenshot = (name) =>
+    process.env.PHONE_SCREENSHOTS && page.screenshot({ path: path.join(process.env.PHONE_SCREENSHOTS, name) });
+
+  await page.goto(url);
+  await state('ready');
+  assert.strictEqual(await page.$eval('#text', (e) => e.textContent), 'Tap to play');
+  assert.deepStrictEqual(await page.$$eval('#keys span', (s) => s.map((e) => e.offsetWidth > 0)), [false, true]);
+  await tap('#message');
+  await state('playing');
+  assert.strictEqual(await page.evaluate(() => Module.audioContext.state), 'running', 'sound from the first tap');
+  assert.strictEqual((await asked()).wakeLock, 1);
+
+  // Portrait: 3 device pixels a game pixel, the controls under the picture.
+  await waitFrames(2);
+  const shown = await picture(3);
+  for (const pad of ['#moves', '#others']) assert.ok((await box(pad)).y >= shown.bottom, `${pad} under the picture`);
+  // A finger dragged over the picture is still a push (the logo ends), and
+  // drags and double taps on the controls move neither the page nor its zoom.
+  const drag = async (selector) => {
+    const [x, y] = await centre(selector);
+    await page.touchscreen.touchStart(x, y);
+    await page.touchscreen.touchMove(x + 40, y - 200);
+    await page.touchscreen.touchEnd();
+    await waitFrames(3);
+  };
+  await drag('#screen');
+  await drag('#others button');
+  const newGame = await differences(title);
+  assert.ok(newGame.count > 0 && newGame.count <= 32 * 4, 'at the title, on NEW GAME');
+  for (const control of ['#moves button:last-child', '#moves button:last-child', '#moves button'])
+    await tap(control);
+  assert.ok((await differences(title)).left > newGame.right, 'right, right, left: on STAGE');
+  const still = await page.evaluate(() => [scrollX, scrollY, visualViewport.scale, document.scrollingElement.scrollTop]);
+  assert.deepStrictEqual(still, [0, 0, 1, 0]);
+  assert.deepStrictEqual(await box('#screen'), shown);
+  await screenshot('phone-portrait.png');
+  await tap('#screen');
+  assert.strictEqual((await differences(frameOf(['title/stageselect.bmp', 0, 0]))).count, 0);
+  await tap('#others button');
+  assert.deepStrictEqual(await differences(title), newGame, 'back from stage select');
+
+  // Time from a tap on the menu moves to the first frame with the cursor
+  // moved, and how many frames reached the canvas before it.
+  const delays = await page.evaluate(() => {
+    const periods = shown.slice(1).map((f, i) => f.at - shown[i].at).sort((a, b) => a - b);
+    return touches.slice(3, 6).map((tap) => {
+      const next = shown.findIndex((f) => f.at > tap.at);
+      const i = shown.findIndex((f, i) => i >= next && f.hash !== shown[i - 1].hash);
+      return `${Math.round(shown[i].at - tap.at)} ms (page saw it at ${Math.round(tap.seen - tap.at)}; ${i - next} frames before)`;
+    }).concat(`frames ${periods[periods.length >> 1].toFixed(1)} ms apart (median)`);
+  });
+  t.diagnostic(`tap to frame: ${delays.join(', ')}`);
+
+  // Turned: 4 device pixels a game pixel, the controls beside it. A game.
+  await page.setViewport(landscape);
+  await waitFrames(2);
+  const turned = await picture(4);
+  assert.ok((await box('#moves')).right <= turned.left && (await box('#others')).left >= turned.right);
+  await tap('#screen');
+  await waitForSignal(page);
+  await tap('#screen');
+  const quick = await page.evaluate(() => touches[touches.length - 1]);
+  assert.strictEqual(quick.framesUp, quick.frames, 'down and up within one frame');
+  assert.strictEqual((await asked()).vibrate, 1, 'the quick tap scored');
+  await screenshot('phone-landscape.png');
+  await tap('#screen');
+  assert.strictEqual((await asked()).vibrate, 1, 'no signal, no score');
+  await waitForSignal(page);
+  await hold('#screen');
+  assert.strictEqual((await asked()).vibrate, 2);
+
+  // The result: its score and picture shared, then a tap for the title.
+  await page.waitForFunction(() => !document.getElementById('share').classList.contains('unused'), { timeout: 70000 });
+  const score = (await page.$eval('#share', (e) => e.textContent)).match(/^Share (\d+)$/)[1];
+  assert.ok(score >= 20, `score ${score}`);
+  await waitFrames(61);
+  await tap('#share');
+  const { shared } = await asked();
+  assert.match(shared.text, new RegExp(`\\b${score} points.*${url}`));
+  assert.strictEqual(await page.evaluate(async (s) => (await pngPixels(s)).length, shared.png), 320 * 240 * 4);
+  const result = await page.evaluate(async (s) => base64((await pngPixels(s)).filter((_, i) => i % 4 < 3)), shared.png);
+  assert.strictEqual((await differences(result)).count, 0, 'the result screen as shared');
+  await tap('#screen');
+  await waitFrames(4);
+  assert.deepStrictEqual(await differences(title), newGame, 'back at the title');
+
+  const cdp = await page.createCDPSession();
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  assert.deepStrictEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
+  assert.deepStrictEqual(complaints, []);
+
+  // No server: the page, the game and its sound come from what the site kept.
+  stop();
+  await page.reload();
+  await state('ready');
+  await tap('#message');
+  await tap('#screen');
+  assert.deepStrictEqual(await differences(title), newGame);
+  await tap('#screen');
+  await waitForSignal(page);
+  await tap('#screen');
+  assert.strictEqual((await asked()).vibrate, 1);
+  await page.touchscreen.tap(...(await centre('#others .quit')));
+  await state('ended');
+});
