@@ -10,6 +10,7 @@
 
 #include "platform/frame.h"
 #include "platform/host.h"
+#include "platform/records.h"
 #include "platform/surfaces.h"
 
 extern "C" {
@@ -34,9 +35,30 @@ uint32_t ClockUs() {
 }
 
 // Sleeping hands the page its turn to draw and take keys (Asyncify unwinds
-// to the browser's event loop). Timers count whole milliseconds: rounded
-// up, a frame is never shorter than asked.
-void SleepUs(uint32_t us) { emscripten_sleep((us + 999) / 1000); }
+// to the browser's event loop). The page cuts a sleep short when it is
+// hidden or left (lifecycle_web.js), so the save below is not held up by
+// a background tab's slow timers.
+EM_ASYNC_JS(void, PageSleep, (int ms), { await Module.lifecycle.sleep(ms); });
+EM_JS(bool, TakeSaveRequest, (), { return Module.lifecycle.takeSaveRequest(); });
+EM_JS(bool, PageHidden, (), { return document.hidden; });
+
+// Between two frames: save if the page may go away, and run no frame while
+// it is hidden. The frame wait counts from its own end, so no burst of
+// frames follows, and play time counts only the frames run.
+void BetweenFrames() {
+    for (;;) {
+        if (TakeSaveRequest()) SaveBeforeLeaving();
+        if (!PageHidden()) return;
+        PageSleep(60000);
+    }
+}
+
+// Timers count whole milliseconds: rounded up, a frame is never shorter
+// than asked.
+void SleepUs(uint32_t us) {
+    PageSleep((us + 999) / 1000);
+    BetweenFrames();
+}
 
 bool StartVideo() { return true; }  // the page's canvas is there from the start
 void NameWindow(const char*) {}     // the page has its own title
@@ -107,6 +129,7 @@ EM_JS(void, ShowFrame, (const uint32_t* pixels, int width, int height), {
     shown.image.data.set(shown.pixels);
     shown.context.putImageData(shown.image, 0, 0);
     Module.frames = (Module.frames || 0) + 1;
+    if (Module.frameTimes) Module.frameTimes.push(performance.now());  // for a benchmark that asks
 });
 
 // Each frame goes through the current palette onto the canvas, which the
@@ -123,7 +146,10 @@ void Present() {
     // The page draws and takes keys only while the game sleeps. A frame
     // that has already taken its 16 ms gets no sleep in FPSWait, so it
     // lets the page have its turn here.
-    if (ClockUs() - prvTickCount >= kFrameUs) emscripten_sleep(0);
+    if (ClockUs() - prvTickCount >= kFrameUs) {
+        PageSleep(0);
+        BetweenFrames();
+    }
 }
 
 EM_JS(void, RecordsWritten, (), { Module.storeRecords(); });

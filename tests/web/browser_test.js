@@ -103,12 +103,16 @@ test('the game in chromium', async (t) => {
     await browser.close();
     server.close();
   });
-  const page = await browser.newPage();
   const complaints = [];
-  page.on('console', (m) => ['error', 'warn', 'warning'].includes(m.type()) && complaints.push(m.text()));
-  page.on('pageerror', (e) => complaints.push(e.message));
-  await page.setViewport({ width: 1000, height: 800 });
-  await page.evaluateOnNewDocument(pageHelpers);
+  const openPage = async () => {
+    const p = await browser.newPage();
+    p.on('console', (m) => ['error', 'warn', 'warning'].includes(m.type()) && complaints.push(m.text()));
+    p.on('pageerror', (e) => complaints.push(e.message));
+    await p.setViewport({ width: 1000, height: 800 });
+    await p.evaluateOnNewDocument(pageHelpers);
+    return p;
+  };
+  let page = await openPage();
   const url = `http://127.0.0.1:${server.address().port}/`;
 
   const frames = () => page.evaluate(() => Module.frames || 0);
@@ -194,18 +198,21 @@ test('the game in chromium', async (t) => {
     assert.deepStrictEqual(await differences(title), newGame, 'back at the title, on NEW GAME');
   });
 
+  // The log stands on the block, in front of the figure, only while the
+  // signal is open; keyed pixels show what lies behind.
+  const play = frameOf(
+    ['bak/bak.bmp', 0, 0],
+    ['player/ri0.bmp', 150, 100, 128, 0, 64, 96],
+    ['player/ri0.bmp', 150, 164, 0, 32, 32, 32]
+  );
+  const logArea = { x: 150, y: 164, w: 32, h: 32 };
+  const overlayArea = { x: 10, y: 66, w: 80, h: 14 };  // its last rows, below the labels
+  const overlayPixels = () => page.evaluate((e, area) => differences(e, undefined, 1, area).count, play, overlayArea);
   await t.test('a chop during the signal scores', async () => {
     await tap('z');
-    // The log stands on the block, in front of the figure, only while the
-    // signal is open; keyed pixels show what lies behind.
-    const play = frameOf(
-      ['bak/bak.bmp', 0, 0],
-      ['player/ri0.bmp', 150, 100, 128, 0, 64, 96],
-      ['player/ri0.bmp', 150, 164, 0, 32, 32, 32]
-    );
-    const logArea = { x: 150, y: 164, w: 32, h: 32 };
     await page.waitForFunction((e, area) => differences(e, undefined, 1, area).count === 0,
                                { polling: 'raf', timeout: 10000 }, play, logArea);
+    assert.strictEqual(await overlayPixels(), 0, 'no debug overlay without ?debug');
     await tap('z');
     await waitFrames(2);
     // The score: nine 10 x 8 digits from x 120, y 10.
@@ -284,6 +291,46 @@ test('the game in chromium', async (t) => {
     }
     assert.deepStrictEqual(await differences(title), newGame);
     await quit();
+  });
+
+  await t.test('hidden for 5 s the game stands still and silent; closed unquit, it keeps volume and play time', async () => {
+    const before = await storedRecord();
+    await page.reload();
+    await startGame();
+    await tap('Minus');
+    await tap('z');  // the title, with its music
+    const other = await browser.newPage();
+    await other.bringToFront();
+    await page.waitForFunction(() => document.hidden && Module.audioContext.state === 'suspended');
+    const hiddenAt = await frames();
+    await new Promise((done) => setTimeout(done, 5000));
+    assert.strictEqual(await frames(), hiddenAt, 'no frame runs while hidden');
+    // Saved as it was hidden, in the wait after its last frame, which counts
+    // once it has run.
+    assert.deepStrictEqual(await storedRecord(), { time: before.time + hiddenAt - 1, volume: before.volume - 10 });
+    await page.bringToFront();
+    await other.close();
+    await waitFrames(30);
+    assert.strictEqual(await page.evaluate(() => Module.audioContext.state), 'running');
+    const ran = await frames();
+    await page.close();
+    page = await openPage();
+    await page.goto(url);
+    await page.waitForFunction(() => document.body.dataset.state === 'ready');
+    await page.evaluate(() => Module.recordsStored());
+    const after = await storedRecord();
+    assert.strictEqual(after.volume, before.volume - 10);
+    assert.ok(after.time >= before.time + ran - 1 && after.time <= before.time + ran + 10,
+              `play time ${after.time - before.time} frames for ${ran} frames run`);
+  });
+
+  await t.test('?debug in the address shows the overlay', async () => {
+    await page.goto(url + '?debug');
+    await startGame();
+    await tap('z');
+    await tap('z');
+    await waitFrames(10);
+    assert.ok((await overlayPixels()) > 0, 'the overlay\'s numbers are drawn over the clearing');
   });
 
   await t.test('no error or warning in the console', () => {

@@ -1,0 +1,56 @@
+// The page's life around the game: shown, hidden, going away. A page may be
+// closed, reloaded or discarded by a phone without any shutdown, so the game
+// saves whenever its page is hidden or left, and runs no frames while hidden.
+// The page only asks and wakes the game from its sleep; the game saves and
+// waits in its own turn, between frames (host_web.cpp), so no save ever
+// lands in the middle of a frame.
+Module['lifecycle'] = (function() {
+  var life = {
+    saveWanted: false,
+    wake: null,            // ends the game's current sleep early
+    soundSuspended: false  // sound we stopped when the page was hidden
+  };
+  function wake() {
+    var w = life.wake;
+    life.wake = null;
+    if (w) w();
+  }
+  function leaving() {
+    life.saveWanted = true;
+    var audio = Module['audioContext'];
+    if (audio && audio.state == 'running') {
+      audio.suspend();
+      life.soundSuspended = true;
+    }
+    wake();
+  }
+  document.addEventListener('visibilitychange', function() {
+    if (document.hidden) return leaving();
+    // Only sound that ran before: a context still waiting for a gesture
+    // would only complain.
+    if (life.soundSuspended && Module['audioContext']) Module['audioContext'].resume();
+    life.soundSuspended = false;
+    wake();
+  });
+  window.addEventListener('pagehide', leaving);
+
+  // Settles after `ms`, or as soon as the page is hidden, shown or left.
+  life.sleep = function(ms) {
+    return new Promise(function(done) {
+      var timer = setTimeout(function() {
+        life.wake = null;
+        done();
+      }, ms);
+      life.wake = function() {
+        clearTimeout(timer);
+        done();
+      };
+    });
+  };
+  life.takeSaveRequest = function() {
+    var wanted = life.saveWanted;
+    life.saveWanted = false;
+    return wanted;
+  };
+  return life;
+})();
