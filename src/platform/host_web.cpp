@@ -152,6 +152,16 @@ void Present() {
     }
 }
 
+// A picture still on its way (files_web.js) is waited for: the scene that
+// loads it starts a little later, as from a slow disk.
+EM_JS(bool, FileComing, (const char* path), { return !!Module.siteFiles.arrival(UTF8ToString(path)); });
+EM_ASYNC_JS(void, AwaitFile, (const char* path), { await Module.siteFiles.arrival(UTF8ToString(path)); });
+
+SDL_Surface* LoadPicture(const char* path, bool keyed) {
+    if (FileComing(path)) AwaitFile(path);
+    return kPagePictures.load(path, keyed);
+}
+
 EM_JS(void, RecordsWritten, (), { Module.storeRecords(); });
 EM_JS(void, ScoreShown, (int score), {
     if (Module.onScoreShown) Module.onScoreShown(score);
@@ -163,9 +173,11 @@ Host PlatformHost() {
     const HostMixer mixer = {mixer_open,        mixer_close,         mixer_load_music,  mixer_load_effect,
                              mixer_free,        mixer_play_music,    mixer_halt_music,  mixer_music_volume,
                              mixer_play_effect, mixer_effect_volume, mixer_halt_channel};
-    return Host{StartVideo, NameWindow,    Quit,        Error,          ClockUs,   SleepUs,
-                ReadKeys,   SdlOpenPad,    SdlClosePad, SdlReadPad,     PollEvent, ToggleFullScreen,
-                Present,    kPagePictures, mixer,       RecordsWritten, ScoreShown};
+    HostPictures pictures = kPagePictures;
+    pictures.load = LoadPicture;
+    return Host{StartVideo, NameWindow, Quit,        Error,          ClockUs,   SleepUs,
+                ReadKeys,   SdlOpenPad, SdlClosePad, SdlReadPad,     PollEvent, ToggleFullScreen,
+                Present,    pictures,   mixer,       RecordsWritten, ScoreShown};
 }
 
 Host g_host = PlatformHost();

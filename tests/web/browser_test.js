@@ -87,9 +87,10 @@ const pageHelpers = () => {
 };
 
 test('the game in chromium', async (t) => {
+  let refused = null;  // a file the server says it does not have
   const server = http.createServer((req, res) => {
     const file = path.join(site, path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/$/, '/index.html'));
-    fs.readFile(file, (error, data) => {
+    fs.readFile(file === refused ? '' : file, (error, data) => {
       res.writeHead(error ? 404 : 200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
       res.end(error ? '' : data);
     });
@@ -324,13 +325,22 @@ test('the game in chromium', async (t) => {
               `play time ${after.time - before.time} frames for ${ran} frames run`);
   });
 
-  await t.test('?debug in the address shows the overlay', async () => {
+  await t.test('?debug in the address shows the overlay; effects that never come switch sound off', async () => {
+    refused = path.join(site, 'game.pack');
     await page.goto(url + '?debug');
     await startGame();
     await tap('z');
+    await page.waitForFunction(() => !Module.siteFiles.arrival('sound/se/kan.wav'));
+    const sounds = await page.evaluate(() => soundsStarted.length);
+    await tap('ArrowRight');
+    await tap('ArrowLeft');
     await tap('z');
     await waitFrames(10);
     assert.ok((await overlayPixels()) > 0, 'the overlay\'s numbers are drawn over the clearing');
+    assert.strictEqual(await page.evaluate(() => soundsStarted.length), sounds, 'no cursor tick, no game music');
+    const missing = complaints.filter((c) => /game\.pack|404/.test(c));
+    assert.strictEqual(missing.length, 2, 'the failed fetch and the page\'s word on it');
+    complaints.splice(0, complaints.length, ...complaints.filter((c) => !missing.includes(c)));
   });
 
   await t.test('no error or warning in the console', () => {
