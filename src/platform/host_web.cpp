@@ -38,7 +38,7 @@ uint32_t ClockUs() {
 // to the browser's event loop). The page cuts a sleep short when it is
 // hidden or left (lifecycle_web.js), so the save below is not held up by
 // a background tab's slow timers.
-EM_ASYNC_JS(void, PageSleep, (int ms), { await Module.lifecycle.sleep(ms); });
+EM_ASYNC_JS(void, PageSleep, (int us), { await Module.lifecycle.sleep(us); });
 EM_JS(bool, TakeSaveRequest, (), { return Module.lifecycle.takeSaveRequest(); });
 EM_JS(bool, PageHidden, (), { return document.hidden; });
 
@@ -49,14 +49,13 @@ void BetweenFrames() {
     for (;;) {
         if (TakeSaveRequest()) SaveBeforeLeaving();
         if (!PageHidden()) return;
-        PageSleep(60000);
+        PageSleep(60 * 1000000);
     }
 }
 
-// Timers count whole milliseconds: rounded up, a frame is never shorter
-// than asked.
+// To the microsecond: the frame is never shorter than asked, and hardly longer.
 void SleepUs(uint32_t us) {
-    PageSleep((us + 999) / 1000);
+    PageSleep(static_cast<int>(us));
     BetweenFrames();
 }
 
