@@ -5,6 +5,7 @@
 //   node bench/web.js load [RUNS]      on a slow phone: 4x CPU slowdown and a
 //                                      slow 4G link (1.6 Mbit/s down, 150 ms);
 //                                      the player taps as soon as the page lets them
+//                                      (UNTHROTTLED_LINK=1: the CPU slowdown alone)
 //   node bench/web.js pacing [FRAMES]  periods between presented frames in a
 //                                      game, at 1x and 4x CPU slowdown, beside a
 //                                      floor page that only sleeps to the same
@@ -67,7 +68,7 @@ async function openPage(browser, slowdown, network) {
   const cdp = await page.createCDPSession();
   await cdp.send('Network.enable');
   await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
-  if (network) await cdp.send('Network.emulateNetworkConditions', network);
+  if (network && !process.env.UNTHROTTLED_LINK) await cdp.send('Network.emulateNetworkConditions', network);
   await cdp.send('Emulation.setCPUThrottlingRate', { rate: slowdown });
   return { page, cdp, close: () => context.close() };
 }
