@@ -26,8 +26,14 @@ void main_init() {
     Set_Volume(gameflag[GF_VOLUME]);
 }
 
+int g_runningScene = SCENE_END;
+
 void scenemanager() {
-    while (const SceneEntry* scene = FindScene(g_scene)) scene->run();
+    while (const SceneEntry* scene = FindScene(g_scene)) {
+        g_runningScene = scene->id;
+        scene->run();
+    }
+    g_runningScene = SCENE_END;
 }
 
 void ExitProgram() {

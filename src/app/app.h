@@ -9,4 +9,7 @@ int StartUp(bool fullscreen);
 void FunctionInit();
 void main_init();
 void scenemanager();
+// The scene whose frames run now (g_scene already names the next one when
+// a scene ends); SCENE_END outside the scene manager.
+extern int g_runningScene;
 void ExitProgram();

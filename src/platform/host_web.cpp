@@ -10,6 +10,7 @@
 
 #include "platform/frame.h"
 #include "platform/host.h"
+#include "platform/records.h"
 #include "platform/surfaces.h"
 #include "sound/sound_files.h"
 
@@ -35,9 +36,29 @@ uint32_t ClockUs() {
 }
 
 // Sleeping hands the page its turn to draw and take keys (Asyncify unwinds
-// to the browser's event loop). Timers count whole milliseconds: rounded
-// up, a frame is never shorter than asked.
-void SleepUs(uint32_t us) { emscripten_sleep((us + 999) / 1000); }
+// to the browser's event loop). The page cuts a sleep short when it is
+// hidden or left (lifecycle_web.js), so the save below is not held up by
+// a background tab's slow timers.
+EM_ASYNC_JS(void, PageSleep, (int us), { await Module.lifecycle.sleep(us); });
+EM_JS(bool, TakeSaveRequest, (), { return Module.lifecycle.takeSaveRequest(); });
+EM_JS(bool, PageHidden, (), { return document.hidden; });
+
+// Between two frames: save if the page may go away, and run no frame while
+// it is hidden. The frame wait counts from its own end, so no burst of
+// frames follows, and play time counts only the frames run.
+void BetweenFrames() {
+    for (;;) {
+        if (TakeSaveRequest()) SaveBeforeLeaving();
+        if (!PageHidden()) return;
+        PageSleep(60 * 1000000);
+    }
+}
+
+// To the microsecond: the frame is never shorter than asked, and hardly longer.
+void SleepUs(uint32_t us) {
+    PageSleep(static_cast<int>(us));
+    BetweenFrames();
+}
 
 bool StartVideo() { return true; }  // the page's canvas is there from the start
 void NameWindow(const char*) {}     // the page has its own title
@@ -98,21 +119,20 @@ void ToggleFullScreen() {}
 
 uint32_t g_rgba[kScreenWidth * kScreenHeight];
 
-// The canvas keeps one image and one view of our pixels for good: the
-// module's memory never grows, so the view stays valid.
+// The canvas keeps one image over our pixels for good: the module's memory
+// never grows, so the image stays valid and each frame is drawn straight
+// from it, without a copy.
 EM_JS(void, ShowFrame, (const uint32_t* pixels, int width, int height), {
     var shown = Module.shownFrame;
     if (!shown) {
-        var context = Module.canvas.getContext('2d');
         shown = Module.shownFrame = {
-            context : context,
-            image : context.createImageData(width, height),
-            pixels : HEAPU8.subarray(pixels, pixels + width * height * 4)
+            context : Module.canvas.getContext('2d'),
+            image : new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height)
         };
     }
-    shown.image.data.set(shown.pixels);
     shown.context.putImageData(shown.image, 0, 0);
     Module.frames = (Module.frames || 0) + 1;
+    if (Module.frameTimes) Module.frameTimes.push(performance.now());  // for a benchmark that asks
 });
 
 // Each frame goes through the current palette onto the canvas, which the
@@ -129,7 +149,20 @@ void Present() {
     // The page draws and takes keys only while the game sleeps. A frame
     // that has already taken its 16 ms gets no sleep in FPSWait, so it
     // lets the page have its turn here.
-    if (ClockUs() - prvTickCount >= kFrameUs) emscripten_sleep(0);
+    if (ClockUs() - prvTickCount >= kFrameUs) {
+        PageSleep(0);
+        BetweenFrames();
+    }
+}
+
+// A picture still on its way (files_web.js) is waited for: the scene that
+// loads it starts a little later, as from a slow disk.
+EM_JS(bool, FileComing, (const char* path), { return !!Module.siteFiles.arrival(UTF8ToString(path)); });
+EM_ASYNC_JS(void, AwaitFile, (const char* path), { await Module.siteFiles.arrival(UTF8ToString(path)); });
+
+SDL_Surface* LoadPicture(const char* path, bool keyed) {
+    if (FileComing(path)) AwaitFile(path);
+    return kPagePictures.load(path, keyed);
 }
 
 // A scoring chop (its sounds are played for nothing else) is felt too,
@@ -154,9 +187,11 @@ Host PlatformHost() {
     const HostMixer mixer = {mixer_open, mixer_close,         mixer_load_music,  mixer_load_effect,
                              mixer_free, mixer_play_music,    mixer_halt_music,  mixer_music_volume,
                              PlayEffect, mixer_effect_volume, mixer_halt_channel};
-    return Host{StartVideo, NameWindow,    Quit,        Error,          ClockUs,   SleepUs,
-                ReadKeys,   SdlOpenPad,    SdlClosePad, SdlReadPad,     PollEvent, ToggleFullScreen,
-                Present,    kPagePictures, mixer,       RecordsWritten, ScoreShown};
+    HostPictures pictures = kPagePictures;
+    pictures.load = LoadPicture;
+    return Host{StartVideo, NameWindow, Quit,        Error,          ClockUs,   SleepUs,
+                ReadKeys,   SdlOpenPad, SdlClosePad, SdlReadPad,     PollEvent, ToggleFullScreen,
+                Present,    pictures,   mixer,       RecordsWritten, ScoreShown};
 }
 
 Host g_host = PlatformHost();

@@ -3,12 +3,17 @@
 // game stays silent. Music is decoded by the browser in the background and
 // starts as soon as it is ready; effects are plain PCM WAV files, decoded at
 // once, so a broken one is known at load time as the bank's rules need.
+// A sound still on its way to the page (files_web.js) is taken as loaded and
+// decoded when it comes; if it never comes or cannot be decoded, it is then
+// what a missing one is at load time: a piece's slot stays silent, and an
+// effect switches all sound off.
 mergeInto(LibraryManager.library, {
   $Mixer__deps: ['$FS'],
   $Mixer: {
     context: null,
     musicGain: null,
     music: [],         // slot: AudioBuffer, or null while decoding
+    undecoded: [],     // slot: starts decoding a spare piece when it is played
     effects: [],       // slot: AudioBuffer
     effectGains: [],   // slot: GainNode, the effect's volume
     channels: [],      // channel: the source playing there
@@ -16,6 +21,22 @@ mergeInto(LibraryManager.library, {
     wanted: -1,        // music asked for while still decoding
     wantedLoops: -1,
     musicVolume: 1,
+    off: false,        // an effect came too late to say it was missing
+    // The file's bytes now (null when there are none), or, for a file still
+    // on its way, true after handing them to `use` when they come.
+    whenRead: function(path, use) {
+      var arrival = Module['siteFiles'].arrival(UTF8ToString(path));
+      if (!arrival) return Mixer.readFile(path);
+      path = UTF8ToString(path);
+      arrival.then(function() {
+        try {
+          use(FS.readFile(path));
+        } catch (e) {
+          use(null);
+        }
+      });
+      return true;
+    },
     readFile: function(path) {
       try {
         return FS.readFile(UTF8ToString(path));
@@ -88,28 +109,53 @@ mergeInto(LibraryManager.library, {
 
   mixer_load_music__deps: ['$Mixer'],
   mixer_load_music: function(slot, path) {
-    var bytes = Mixer.readFile(path);
-    if (!bytes || !Mixer.context) return 0;
+    if (!Mixer.context) return 0;
+    var context = Mixer.context;
+    var decode = function(bytes) {
+      if (Mixer.music[slot] !== null || Mixer.context !== context) return;  // freed meanwhile
+      var broken = function() {
+        Mixer.music[slot] = undefined;
+        if (Mixer.wanted == slot) Mixer.wanted = -1;  // a broken piece stays silent
+      };
+      if (!bytes) return broken();
+      context.decodeAudioData(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length)).then(function(buffer) {
+        if (Mixer.music[slot] !== null) return;
+        Mixer.music[slot] = buffer;
+        if (Mixer.wanted == slot && Mixer.context) {
+          Mixer.wanted = -1;
+          Mixer.startMusic(slot, Mixer.wantedLoops);
+        }
+      }, broken);
+    };
+    // A piece the game may never play (in the page's spare pack) is decoded
+    // only once it is played: decoding costs the page frames and memory.
+    var spare = Module['siteFiles'].spare(UTF8ToString(path));
+    var load = function(bytes) {
+      if (!spare || Mixer.wanted == slot) return decode(bytes);
+      Mixer.undecoded[slot] = function() { decode(bytes); };
+    };
+    var bytes = Mixer.whenRead(path, load);
+    if (!bytes) return 0;
     Mixer.music[slot] = null;
-    Mixer.context.decodeAudioData(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length)).then(function(buffer) {
-      Mixer.music[slot] = buffer;
-      if (Mixer.wanted == slot && Mixer.context) {
-        Mixer.wanted = -1;
-        Mixer.startMusic(slot, Mixer.wantedLoops);
-      }
-    }, function() {
-      if (Mixer.wanted == slot) Mixer.wanted = -1;  // a broken piece stays silent
-    });
+    if (bytes !== true) load(bytes);
     return 1;
   },
 
-  mixer_load_effect__deps: ['$Mixer'],
+  mixer_load_effect__deps: ['$Mixer', 'mixer_halt_music', 'mixer_halt_channel'],
   mixer_load_effect: function(slot, path) {
-    var bytes = Mixer.readFile(path);
-    var buffer = bytes && Mixer.context ? Mixer.decodeWav(bytes) : null;
-    if (!buffer) return 0;
-    Mixer.effects[slot] = buffer;
+    if (!Mixer.context) return 0;
     var gain = Mixer.context.createGain();
+    var bytes = Mixer.whenRead(path, function(bytes) {
+      if (Mixer.effectGains[slot] !== gain) return;  // freed or loaded again meanwhile
+      Mixer.effects[slot] = bytes && Mixer.decodeWav(bytes);
+      if (Mixer.effects[slot]) return;
+      Mixer.off = true;
+      _mixer_halt_music();
+      _mixer_halt_channel(-1);
+    });
+    var buffer = bytes === true ? null : bytes && Mixer.decodeWav(bytes);
+    if (bytes !== true && !buffer) return 0;
+    Mixer.effects[slot] = buffer;  // null until it comes
     gain.connect(Mixer.context.destination);
     Mixer.effectGains[slot] = gain;
     return 1;
@@ -118,7 +164,7 @@ mergeInto(LibraryManager.library, {
   mixer_free__deps: ['$Mixer'],
   mixer_free: function(slot) {
     if (Mixer.effectGains[slot]) Mixer.effectGains[slot].disconnect();
-    Mixer.music[slot] = Mixer.effects[slot] = Mixer.effectGains[slot] = undefined;
+    Mixer.music[slot] = Mixer.effects[slot] = Mixer.effectGains[slot] = Mixer.undecoded[slot] = undefined;
   },
 
   mixer_play_music__deps: ['$Mixer'],
@@ -126,12 +172,15 @@ mergeInto(LibraryManager.library, {
     Mixer.stop(Mixer.playing);
     Mixer.playing = null;
     Mixer.wanted = -1;
-    if (!Mixer.context) return;
+    if (!Mixer.context || Mixer.off) return;
     if (Mixer.music[slot]) {
       Mixer.startMusic(slot, loops);
     } else if (Mixer.music[slot] === null) {
       Mixer.wanted = slot;
       Mixer.wantedLoops = loops;
+      var decode = Mixer.undecoded[slot];
+      Mixer.undecoded[slot] = undefined;
+      if (decode) decode();
     }
   },
 
@@ -152,7 +201,7 @@ mergeInto(LibraryManager.library, {
   mixer_play_effect: function(channel, slot) {
     Mixer.stop(Mixer.channels[channel]);
     Mixer.channels[channel] = null;
-    if (!Mixer.context || !Mixer.effects[slot]) return;
+    if (!Mixer.context || Mixer.off || !Mixer.effects[slot]) return;
     var source = Mixer.context.createBufferSource();
     source.buffer = Mixer.effects[slot];
     source.connect(Mixer.effectGains[slot]);

@@ -10,18 +10,26 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { images, readBmp, frameOf, pageHelpers, openSite, frameCounter, waitForSignal } = require('./site.js');
+const { images, frameOf, pageHelpers, openSite } = require('./site.js');
 
 test('the game in chromium', async (t) => {
-  const { browser, url } = await openSite(t);
-  const page = await browser.newPage();
+  const { browser, url, refuse } = await openSite(t);
   const complaints = [];
-  page.on('console', (m) => ['error', 'warn', 'warning'].includes(m.type()) && complaints.push(m.text()));
-  page.on('pageerror', (e) => complaints.push(e.message));
-  await page.setViewport({ width: 1000, height: 800 });
-  await page.evaluateOnNewDocument(pageHelpers);
+  const openPage = async () => {
+    const p = await browser.newPage();
+    p.on('console', (m) => ['error', 'warn', 'warning'].includes(m.type()) && complaints.push(m.text()));
+    p.on('pageerror', (e) => complaints.push(e.message));
+    await p.setViewport({ width: 1000, height: 800 });
+    await p.evaluateOnNewDocument(pageHelpers);
+    return p;
+  };
+  let page = await openPage();
 
-  const { frames, waitFrames } = frameCounter(page);
+  const frames = () => page.evaluate(() => Module.frames || 0);
+  const waitFrames = async (n) => {
+    const until = (await frames()) + n;
+    await page.waitForFunction((f) => Module.frames >= f, { polling: 'raf' }, until);
+  };
   // Held across a few frames: the game samples the keys once a frame.
   const tap = async (key) => {
     await page.keyboard.down(key);
@@ -100,9 +108,21 @@ test('the game in chromium', async (t) => {
     assert.deepStrictEqual(await differences(title), newGame, 'back at the title, on NEW GAME');
   });
 
+  // The log stands on the block, in front of the figure, only while the
+  // signal is open; keyed pixels show what lies behind.
+  const play = frameOf(
+    ['bak/bak.bmp', 0, 0],
+    ['player/ri0.bmp', 150, 100, 128, 0, 64, 96],
+    ['player/ri0.bmp', 150, 164, 0, 32, 32, 32]
+  );
+  const logArea = { x: 150, y: 164, w: 32, h: 32 };
+  const overlayArea = { x: 10, y: 66, w: 80, h: 14 };  // its last rows, below the labels
+  const overlayPixels = () => page.evaluate((e, area) => differences(e, undefined, 1, area).count, play, overlayArea);
   await t.test('a chop during the signal scores', async () => {
     await tap('z');
-    await waitForSignal(page);
+    await page.waitForFunction((e, area) => differences(e, undefined, 1, area).count === 0,
+                               { polling: 'raf', timeout: 30000 }, play, logArea);
+    assert.strictEqual(await overlayPixels(), 0, 'no debug overlay without ?debug');
     await tap('z');
     await waitFrames(2);
     // The score: nine 10 x 8 digits from x 120, y 10.
@@ -181,6 +201,55 @@ test('the game in chromium', async (t) => {
     }
     assert.deepStrictEqual(await differences(title), newGame);
     await quit();
+  });
+
+  await t.test('hidden for 5 s the game stands still and silent; closed unquit, it keeps volume and play time', async () => {
+    const before = await storedRecord();
+    await page.reload();
+    await startGame();
+    await tap('Minus');
+    await tap('z');  // the title, with its music
+    const other = await browser.newPage();
+    await other.bringToFront();
+    await page.waitForFunction(() => document.hidden && Module.audioContext.state === 'suspended');
+    const hiddenAt = await frames();
+    await new Promise((done) => setTimeout(done, 5000));
+    assert.strictEqual(await frames(), hiddenAt, 'no frame runs while hidden');
+    // Saved as it was hidden, in the wait after its last frame, which counts
+    // once it has run.
+    assert.deepStrictEqual(await storedRecord(), { time: before.time + hiddenAt - 1, volume: before.volume - 10 });
+    await page.bringToFront();
+    await other.close();
+    await waitFrames(30);
+    assert.strictEqual(await page.evaluate(() => Module.audioContext.state), 'running');
+    const ran = await frames();
+    await page.close();
+    page = await openPage();
+    await page.goto(url);
+    await page.waitForFunction(() => document.body.dataset.state === 'ready');
+    await page.evaluate(() => Module.recordsStored());
+    const after = await storedRecord();
+    assert.strictEqual(after.volume, before.volume - 10);
+    assert.ok(after.time >= before.time + ran - 1 && after.time <= before.time + ran + 10,
+              `play time ${after.time - before.time} frames for ${ran} frames run`);
+  });
+
+  await t.test('?debug in the address shows the overlay; effects that never come switch sound off', async () => {
+    refuse('game.pack');
+    await page.goto(url + '?debug');
+    await startGame();
+    await tap('z');
+    await page.waitForFunction(() => !Module.siteFiles.arrival('sound/se/kan.wav'));
+    const sounds = await page.evaluate(() => soundsStarted.length);
+    await tap('ArrowRight');
+    await tap('ArrowLeft');
+    await tap('z');
+    await waitFrames(10);
+    assert.ok((await overlayPixels()) > 0, 'the overlay\'s numbers are drawn over the clearing');
+    assert.strictEqual(await page.evaluate(() => soundsStarted.length), sounds, 'no cursor tick, no game music');
+    const missing = complaints.filter((c) => /game\.pack|404/.test(c));
+    assert.strictEqual(missing.length, 2, 'the failed fetch and the page\'s word on it');
+    complaints.splice(0, complaints.length, ...complaints.filter((c) => !missing.includes(c)));
   });
 
   await t.test('no error or warning in the console', () => {

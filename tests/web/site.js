@@ -82,11 +82,13 @@ const pageHelpers = () => {
 };
 
 // The site on a free port and a browser, both closed when the test ends;
-// stop() takes the server away, open connections included.
+// stop() takes the server away, open connections included; refuse(name)
+// answers that file with 404 from then on.
 async function openSite(t) {
+  let refused = null;  // a file the server says it does not have: refuse(name)
   const server = http.createServer((req, res) => {
     const file = path.join(site, path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/$/, '/index.html'));
-    fs.readFile(file, (error, data) => {
+    fs.readFile(file === refused ? '' : file, (error, data) => {
       res.writeHead(error ? 404 : 200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
       res.end(error ? '' : data);
     });
@@ -104,7 +106,8 @@ async function openSite(t) {
     await browser.close();
     stop();
   });
-  return { browser, stop, url: `http://127.0.0.1:${server.address().port}/` };
+  const refuse = (name) => (refused = path.join(site, name));
+  return { browser, stop, refuse, url: `http://127.0.0.1:${server.address().port}/` };
 }
 
 // Frames the game has shown, and a wait for more of them.
