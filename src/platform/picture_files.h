@@ -21,11 +21,9 @@ constexpr PictureFile kBackgroundPicture = {"image/bak/bak.bmp", 2, 1};
 constexpr PictureFile kResultPicture = {"image/player/clear.bmp", 3, 1};
 constexpr PictureFile kFontPicture = {"image/sys/fonts2.bmp", 18, 1};  // the digits
 
-constexpr PictureFile kPictureFiles[] = {kPalettePicture,     kLogoPicture,   kTitlePicture,
-                                         kCursorPicture,      kStageSelectPicture, kPlayerPicture,
-                                         kBackgroundPicture,  kResultPicture, kFontPicture};
+constexpr PictureFile kPictureFiles[] = {kPalettePicture,    kLogoPicture,        kTitlePicture,
+                                         kCursorPicture,     kStageSelectPicture, kPlayerPicture,
+                                         kBackgroundPicture, kResultPicture,      kFontPicture};
 
 // Loads the picture into its slot: LoadBitmap's result.
-inline int LoadPicture(const PictureFile& picture) {
-    return LoadBitmap(picture.path, picture.slot, picture.keyed);
-}
+inline int LoadPicture(const PictureFile& picture) { return LoadBitmap(picture.path, picture.slot, picture.keyed); }
