@@ -54,7 +54,7 @@ void BetweenFrames() {
     }
 }
 
-// To the microsecond: the frame is never shorter than asked, and hardly longer.
+// A plain sleep to the frame's end, in the timer's whole milliseconds.
 void SleepUs(uint32_t us) {
     PageSleep(static_cast<int>(us));
     BetweenFrames();

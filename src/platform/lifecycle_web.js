@@ -34,40 +34,18 @@ Module['lifecycle'] = (function() {
   });
   window.addEventListener('pagehide', leaving);
 
-  // Settles `us` microseconds from now, or as soon as the page is hidden,
-  // shown or left. Timers count whole milliseconds and fire late, and a late
-  // wake makes the frame late (the frame wait counts from its own end): so
-  // the timer wakes a little early, and message turns, which no timer clamp
-  // holds up, carry the sleep to its deadline. Even a sleep of 0 lets the
-  // page have one turn.
-  var channel = new MessageChannel();
-  var onTurn = null;
-  channel.port1.onmessage = function() {
-    if (onTurn) onTurn();
-  };
+  // Settles `us` microseconds from now, rounded up to the timer's whole
+  // milliseconds so a frame is never shorter than asked, or as soon as the
+  // page is hidden, shown or left. A plain timer: no polling while waiting.
   life.sleep = function(us) {
-    var deadline = performance.now() + us / 1000;
     return new Promise(function(done) {
-      var timer = 0;
+      var timer = setTimeout(settle, Math.ceil(us / 1000));
       function settle() {
         clearTimeout(timer);
-        onTurn = life.wake = null;
+        life.wake = null;
         done();
       }
-      function check() {
-        var left = deadline - performance.now();
-        if (left <= 0) return settle();
-        if (left > 2) {
-          onTurn = null;
-          timer = setTimeout(check, left - 1.5);
-        } else {
-          onTurn = check;
-          channel.port2.postMessage(0);
-        }
-      }
       life.wake = settle;
-      onTurn = check;  // a turn first, then the timer
-      channel.port2.postMessage(0);
     });
   };
   life.takeSaveRequest = function() {

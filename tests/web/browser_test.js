@@ -10,7 +10,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { images, frameOf, pageHelpers, openSite } = require('./site.js');
+const { images, readBmp, frameOf, pageHelpers, openSite } = require('./site.js');
 
 test('the game in chromium', async (t) => {
   const { browser, url, refuse } = await openSite(t);
@@ -236,6 +236,7 @@ test('the game in chromium', async (t) => {
 
   await t.test('?debug in the address shows the overlay; effects that never come switch sound off', async () => {
     refuse('game.pack');
+    await page.setBypassServiceWorker(true);  // its cache would still have the pack
     await page.goto(url + '?debug');
     await startGame();
     await tap('z');
