@@ -6,7 +6,6 @@
 // one that no pack holds is missing at once, as on the desktop.
 Module['siteFiles'] = (function() {
   var coming = {};  // path: the promise of the pack that brings it
-  var spare = {};   // path: in the last pack, what the game may never need
   // Beside this script; the module's own locateFile is not set up yet.
   var base = document.currentScript ? document.currentScript.src : location.href;
 
@@ -31,7 +30,6 @@ Module['siteFiles'] = (function() {
   // One after another, so each has the whole line while the ones before it
   // are needed sooner. A pack that fails leaves its files missing.
   function fetchLater(packs) {
-    if (packs.length) packs[packs.length - 1][1].forEach(function(path) { spare[path] = true; });
     packs.reduce(function(before, pack) {
       var arrived = before.then(function() { return unpack(pack[0]); }).catch(function(e) {
         err('The game\'s files could not be loaded: ' + e);
@@ -61,9 +59,6 @@ Module['siteFiles'] = (function() {
   return {
     // Null when the file is there or will never come; else a promise that
     // settles when it has come or failed to.
-    spare: function(path) {
-      return !!spare[path.replace(/^\/+/, '')];
-    },
     arrival: function(path) {
       path = path.replace(/^\/+/, '');
       if (!coming[path] || FS.analyzePath('/' + path).exists) return null;

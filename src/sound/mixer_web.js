@@ -13,7 +13,6 @@ mergeInto(LibraryManager.library, {
     context: null,
     musicGain: null,
     music: [],         // slot: AudioBuffer, or null while decoding
-    undecoded: [],     // slot: starts decoding a spare piece when it is played
     effects: [],       // slot: AudioBuffer
     effectGains: [],   // slot: GainNode, the effect's volume
     channels: [],      // channel: the source playing there
@@ -127,17 +126,10 @@ mergeInto(LibraryManager.library, {
         }
       }, broken);
     };
-    // A piece the game may never play (in the page's spare pack) is decoded
-    // only once it is played: decoding costs the page frames and memory.
-    var spare = Module['siteFiles'].spare(UTF8ToString(path));
-    var load = function(bytes) {
-      if (!spare || Mixer.wanted == slot) return decode(bytes);
-      Mixer.undecoded[slot] = function() { decode(bytes); };
-    };
-    var bytes = Mixer.whenRead(path, load);
+    var bytes = Mixer.whenRead(path, decode);
     if (!bytes) return 0;
     Mixer.music[slot] = null;
-    if (bytes !== true) load(bytes);
+    if (bytes !== true) decode(bytes);
     return 1;
   },
 
@@ -164,7 +156,7 @@ mergeInto(LibraryManager.library, {
   mixer_free__deps: ['$Mixer'],
   mixer_free: function(slot) {
     if (Mixer.effectGains[slot]) Mixer.effectGains[slot].disconnect();
-    Mixer.music[slot] = Mixer.effects[slot] = Mixer.effectGains[slot] = Mixer.undecoded[slot] = undefined;
+    Mixer.music[slot] = Mixer.effects[slot] = Mixer.effectGains[slot] = undefined;
   },
 
   mixer_play_music__deps: ['$Mixer'],
@@ -178,9 +170,6 @@ mergeInto(LibraryManager.library, {
     } else if (Mixer.music[slot] === null) {
       Mixer.wanted = slot;
       Mixer.wantedLoops = loops;
-      var decode = Mixer.undecoded[slot];
-      Mixer.undecoded[slot] = undefined;
-      if (decode) decode();
     }
   },
 
