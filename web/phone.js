@@ -52,12 +52,14 @@ new MutationObserver(function() {
   if (navigator.storage && navigator.storage.persist) navigator.storage.persist().catch(function() {});
 }).observe(document.body, { attributes: true, attributeFilter: ['data-state'] });
 
-// The service worker keeps the whole site, for play without a network.
-if ('serviceWorker' in navigator) {
+// The service worker keeps the whole site, for play without a network:
+// once the game has all its files, so its own fetches wait their turn.
+Module.onFilesArrived = function() {
+  if (!('serviceWorker' in navigator)) return;
   navigator.serviceWorker.register('sw.js').catch(function(e) {
     console.warn('The game will not play offline: ' + e.message);
   });
-}
+};
 
 // A result to share: the host reports the score as the result appears; its
 // picture is taken once the result has been drawn. Where the browser shares

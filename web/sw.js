@@ -8,8 +8,9 @@ var files = ['./', @SITE_FILES@];
 
 self.addEventListener('install', function(e) {
   e.waitUntil(caches.open(kept).then(function(cache) {
-    // Past the browser's own cache, which may still hold the old build.
-    return cache.addAll(files.map(function(file) { return new Request(file, { cache: 'reload' }); }));
+    // Asked again of the server, which may answer "not modified" for what
+    // the page has just fetched, and must send what a new build changed.
+    return cache.addAll(files.map(function(file) { return new Request(file, { cache: 'no-cache' }); }));
   }).then(function() { return self.skipWaiting(); }));
 });
 

@@ -29,8 +29,11 @@ Module['siteFiles'] = (function() {
 
   // One after another, so each has the whole line while the ones before it
   // are needed sooner. A pack that fails leaves its files missing.
+  // Module.onFilesArrived, if the page sets it, hears when all have come or
+  // failed: the page then lets the offline cache fetch the site without
+  // competing with what the game needs.
   function fetchLater(packs) {
-    packs.reduce(function(before, pack) {
+    var all = packs.reduce(function(before, pack) {
       var arrived = before.then(function() { return unpack(pack[0]); }).catch(function(e) {
         err('The game\'s files could not be loaded: ' + e);
       }).then(function() {
@@ -39,6 +42,9 @@ Module['siteFiles'] = (function() {
       pack[1].forEach(function(path) { coming[path] = arrived; });
       return arrived;
     }, Promise.resolve());
+    all.then(function() {
+      if (Module['onFilesArrived']) Module['onFilesArrived']();
+    });
   }
 
   var first = unpack('logo.pack');  // at once, beside the module itself
