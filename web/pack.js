@@ -14,7 +14,7 @@ const fs = require('fs');
 const path = require('path');
 const zlib = require('zlib');
 
-const [gameDir, siteDir, ...specs] = process.argv.slice(2);
+const [gameDir, siteDir, ...packArgs] = process.argv.slice(2);
 
 function filesUnder(name) {
   const full = path.join(gameDir, name);
@@ -58,8 +58,8 @@ function monoWhereSame(bytes) {
 }
 
 const taken = new Set();
-const packs = specs.map((spec) => {
-  const [name, list] = spec.split('=');
+const packs = packArgs.map((arg) => {
+  const [name, list] = arg.split('=');
   const files = list.split(',').flatMap(filesUnder).filter((f) => !taken.has(f) && taken.add(f));
   return { name, files };
 });

@@ -79,8 +79,12 @@ alt_enter
 expect_size 1920x1080 "after Alt+Enter"
 alt_enter
 expect_size 1280x960 "after Alt+Enter again"
+# Whether the window shows the title as it was before.
+shows_title() {
+    shoot "$win" "$tmp/now.png" && compare -metric AE "$tmp/now.png" "$tmp/title.png" null: 2>/dev/null
+}
 tries=0
-until shoot "$win" "$tmp/now.png" && compare -metric AE "$tmp/now.png" "$tmp/title.png" null: 2>/dev/null; do
+until shows_title; do
     tries=$((tries + 1))
     [ "$tries" -le 10 ] || fail "Alt+Enter left the title menu"
     sleep 0.3
@@ -88,7 +92,7 @@ done
 # Enter alone is the one button: NEW GAME starts, in the same window.
 press "$win" Return
 tries=0
-while shoot "$win" "$tmp/now.png" && compare -metric AE "$tmp/now.png" "$tmp/title.png" null: 2>/dev/null; do
+while shows_title; do
     tries=$((tries + 1))
     [ "$tries" -le 50 ] || fail "Enter did not choose NEW GAME"
     sleep 0.1
