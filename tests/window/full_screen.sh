@@ -79,24 +79,23 @@ alt_enter
 expect_size 1920x1080 "after Alt+Enter"
 alt_enter
 expect_size 1280x960 "after Alt+Enter again"
-# Whether the window shows the title as it was before.
-shows_title() {
-    shoot "$win" "$tmp/now.png" && compare -metric AE "$tmp/now.png" "$tmp/title.png" null: 2>/dev/null
+# Waits some 3 s for the window to show the title as it was before (yes)
+# or anything else (no); fails with $2 otherwise.
+expect_title() {
+    tries=0
+    while :; do
+        shown=no
+        shoot "$win" "$tmp/now.png" && compare -metric AE "$tmp/now.png" "$tmp/title.png" null: 2>/dev/null && shown=yes
+        [ "$shown" = "$1" ] && return 0
+        tries=$((tries + 1))
+        [ "$tries" -le 10 ] || fail "$2"
+        sleep 0.3
+    done
 }
-tries=0
-until shows_title; do
-    tries=$((tries + 1))
-    [ "$tries" -le 10 ] || fail "Alt+Enter left the title menu"
-    sleep 0.3
-done
+expect_title yes "Alt+Enter left the title menu"
 # Enter alone is the one button: NEW GAME starts, in the same window.
 press "$win" Return
-tries=0
-while shows_title; do
-    tries=$((tries + 1))
-    [ "$tries" -le 50 ] || fail "Enter did not choose NEW GAME"
-    sleep 0.1
-done
+expect_title no "Enter did not choose NEW GAME"
 expect_size 1280x960 "after Enter without Alt"
 
 quit_game "$win"
