@@ -10,7 +10,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { images, readBmp, frameOf, pageHelpers, openSite } = require('./site.js');
+const { images, readBmp, frameOf, pageHelpers, openSite, frameCounter } = require('./site.js');
 
 test('the game in chromium', async (t) => {
   const { browser, url, refuse } = await openSite(t);
@@ -54,6 +54,20 @@ test('the game in chromium', async (t) => {
           };
         })
     );
+  // Every file of save/ and replay/ as the page holds them.
+  const filesOf = (p) =>
+    p.evaluate(() => {
+      const files = {};
+      const walk = (dir) =>
+        Module.FS.readdir(dir).forEach((name) => {
+          const at = dir + '/' + name;
+          if (name[0] === '.') return;
+          if (Module.FS.isDir(Module.FS.stat(at).mode)) walk(at);
+          else files[at] = Module.FS.readFile(at).join();
+        });
+      ['/save', '/replay'].forEach(walk);
+      return files;
+    });
   const startGame = async () => {
     await page.waitForFunction(() => document.body.dataset.state === 'ready');
     const timing = await page.evaluate(() => {
@@ -234,6 +248,57 @@ test('the game in chromium', async (t) => {
               `play time ${after.time - before.time} frames for ${ran} frames run`);
   });
 
+  // A second tab, window or installed app of the site: one game at a time,
+  // and nothing the player did in either is lost.
+  await t.test('a second page waits; taking over stops the first, with all it did; and back', async () => {
+    // Polled by a timer: a hidden page draws no animation frames.
+    const elsewhere = (p) =>
+      p.waitForFunction(() => document.body.dataset.state === 'elsewhere' && document.getElementById('play-here').offsetWidth,
+                        { polling: 100 });
+    const first = page;
+    await page.reload();
+    await startGame();
+    await page.evaluate(() => Module.recordsStored());
+    const before = await storedRecord();
+    const second = await openPage();
+    await second.goto(url);
+    await elsewhere(second);
+    await first.bringToFront();
+    // Every volume key, then a new game: its work records are written.
+    for (const key of ['Minus', 'NumpadSubtract', 'Minus', 'NumpadSubtract', 'Equal', 'NumpadAdd', 'z', 'z']) await tap(key);
+    // The first hidden, the second shown and hidden again: it stores nothing.
+    await second.bringToFront();
+    await first.waitForFunction(() => document.hidden && Module.audioContext.state === 'suspended');
+    const ran = await frames();
+    const other = await browser.newPage();
+    await other.bringToFront();
+    await first.evaluate(() => Module.recordsStored());
+    assert.deepStrictEqual(await storedRecord(), { time: before.time + ran - 1, volume: before.volume - 20 });
+
+    await second.bringToFront();
+    await second.click('#play-here');
+    await elsewhere(first);
+    await second.waitForFunction(() => document.body.dataset.state === 'ready');
+    assert.deepStrictEqual(await filesOf(second), await filesOf(first), 'the second starts from all the first saved');
+    assert.ok((await filesOf(second))['/save/work.sav']);
+    page = second;
+    await startGame();
+    await tap('Minus');
+    await quit();
+    assert.strictEqual((await storedRecord()).volume, before.volume - 30);
+    assert.ok(await second.$eval('#storage-lost', (e) => e.hidden));
+
+    await first.bringToFront();
+    await new Promise((done) => setTimeout(done, 300));
+    assert.strictEqual(await first.evaluate(() => Module.frames), ran, 'the stopped game runs no frame when shown');
+    await first.click('#play-here');
+    await elsewhere(second);
+    await first.waitForFunction(() => document.body.dataset.state === 'ready');
+    assert.deepStrictEqual(await filesOf(first), await filesOf(second), 'and back, with all the second saved');
+    await Promise.all([second.close(), other.close()]);
+    page = first;
+  });
+
   await t.test('?debug in the address shows the overlay; effects that never come switch sound off', async () => {
     refuse('game.pack');
     await page.setBypassServiceWorker(true);  // its cache would still have the pack
@@ -256,4 +321,22 @@ test('the game in chromium', async (t) => {
   await t.test('no error or warning in the console', () => {
     assert.deepStrictEqual(complaints, []);
   });
+});
+
+test('storage that keeps nothing: the game plays and the page says so once', async (t) => {
+  const { browser, url } = await openSite(t);
+  const page = await browser.newPage();
+  await page.evaluateOnNewDocument(() => {
+    indexedDB.open = () => {
+      throw new DOMException('Refused', 'SecurityError');
+    };
+  });
+  await page.goto(url);
+  await page.waitForFunction(() => document.body.dataset.state === 'ready');
+  await page.click('#message');
+  await frameCounter(page).waitFrames(10);
+  await page.keyboard.down('Escape');
+  await page.waitForFunction(() => document.body.dataset.state === 'ended');
+  const said = await page.evaluate(() => document.body.innerText.split('\n').filter((line) => /keep/.test(line)));
+  assert.deepStrictEqual(said, ['This browser will not keep your settings and results here.']);
 });
