@@ -10,7 +10,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { images, readBmp, frameOf, pageHelpers, openSite, frameCounter } = require('./site.js');
+const { images, readBmp, frameOf, pageHelpers, openSite } = require('./site.js');
 
 test('the game in chromium', async (t) => {
   const { browser, url, refuse } = await openSite(t);
@@ -54,20 +54,6 @@ test('the game in chromium', async (t) => {
           };
         })
     );
-  // Every file of save/ and replay/ as the page holds them.
-  const filesOf = (p) =>
-    p.evaluate(() => {
-      const files = {};
-      const walk = (dir) =>
-        Module.FS.readdir(dir).forEach((name) => {
-          const at = dir + '/' + name;
-          if (name[0] === '.') return;
-          if (Module.FS.isDir(Module.FS.stat(at).mode)) walk(at);
-          else files[at] = Module.FS.readFile(at).join();
-        });
-      ['/save', '/replay'].forEach(walk);
-      return files;
-    });
   const startGame = async () => {
     await page.waitForFunction(() => document.body.dataset.state === 'ready');
     const timing = await page.evaluate(() => {
@@ -251,11 +237,12 @@ test('the game in chromium', async (t) => {
   // A second tab, window or installed app of the site: one game at a time,
   // and nothing the player did in either is lost.
   await t.test('a second page waits; taking over stops the first, with all it did; and back', async () => {
+    const [first, ready] = [page, (p) => p.waitForFunction(() => document.body.dataset.state === 'ready')];
     // Polled by a timer: a hidden page draws no animation frames.
-    const elsewhere = (p) =>
-      p.waitForFunction(() => document.body.dataset.state === 'elsewhere' && document.getElementById('play-here').offsetWidth,
-                        { polling: 100 });
-    const first = page;
+    const elsewhere = (p) => p.waitForFunction(() => document.body.dataset.state === 'elsewhere' &&
+                                               document.getElementById('play-here').offsetWidth, { polling: 100 });
+    const saves = (p) => p.evaluate(() => Module.FS.readdir('/save').filter((n) => n[0] !== '.')
+                                      .map((n) => n + Module.FS.readFile('/save/' + n).join()));
     await page.reload();
     await startGame();
     await page.evaluate(() => Module.recordsStored());
@@ -270,37 +257,37 @@ test('the game in chromium', async (t) => {
     await second.bringToFront();
     await first.waitForFunction(() => document.hidden && Module.audioContext.state === 'suspended');
     const ran = await frames();
-    const other = await browser.newPage();
-    await other.bringToFront();
+    await (await browser.newPage()).bringToFront();
     await first.evaluate(() => Module.recordsStored());
     assert.deepStrictEqual(await storedRecord(), { time: before.time + ran - 1, volume: before.volume - 20 });
+    const files = await saves(first);
+    assert.strictEqual(files.length, 3, 'settings and both work records');
 
     await second.bringToFront();
     await second.click('#play-here');
     await elsewhere(first);
-    await second.waitForFunction(() => document.body.dataset.state === 'ready');
-    assert.deepStrictEqual(await filesOf(second), await filesOf(first), 'the second starts from all the first saved');
-    assert.ok((await filesOf(second))['/save/work.sav']);
+    await ready(second);
+    assert.deepStrictEqual(await saves(second), files);
     page = second;
     await startGame();
     await tap('Minus');
     await quit();
-    assert.strictEqual((await storedRecord()).volume, before.volume - 30);
-    assert.ok(await second.$eval('#storage-lost', (e) => e.hidden));
+    assert.ok(await page.$eval('#storage-lost', (e) => e.hidden));
 
     await first.bringToFront();
     await new Promise((done) => setTimeout(done, 300));
     assert.strictEqual(await first.evaluate(() => Module.frames), ran, 'the stopped game runs no frame when shown');
     await first.click('#play-here');
     await elsewhere(second);
-    await first.waitForFunction(() => document.body.dataset.state === 'ready');
-    assert.deepStrictEqual(await filesOf(first), await filesOf(second), 'and back, with all the second saved');
-    await Promise.all([second.close(), other.close()]);
+    await ready(first);
+    assert.deepStrictEqual(await saves(first), await saves(second), 'the second\'s last volume step too');
+    await second.close();
     page = first;
   });
 
-  await t.test('?debug in the address shows the overlay; effects that never come switch sound off', async () => {
+  await t.test('?debug shows the overlay; effects that never come switch sound off; storage refused, it says so', async () => {
     refuse('game.pack');
+    await page.evaluateOnNewDocument(() => (indexedDB.open = () => { throw new DOMException('No', 'SecurityError'); }));
     await page.setBypassServiceWorker(true);  // its cache would still have the pack
     await page.goto(url + '?debug');
     await startGame();
@@ -313,30 +300,14 @@ test('the game in chromium', async (t) => {
     await waitFrames(10);
     assert.ok((await overlayPixels()) > 0, 'the overlay\'s numbers are drawn over the clearing');
     assert.strictEqual(await page.evaluate(() => soundsStarted.length), sounds, 'no cursor tick, no game music');
-    const missing = complaints.filter((c) => /game\.pack|404/.test(c));
-    assert.strictEqual(missing.length, 2, 'the failed fetch and the page\'s word on it');
+    const said = await page.evaluate(() => document.body.innerText.split('\n').filter((line) => /keep/.test(line)));
+    assert.deepStrictEqual(said, ['This browser will not keep your settings and results here.']);
+    const missing = complaints.filter((c) => /game\.pack|404|records/.test(c));
+    assert.strictEqual(missing.filter((c) => !/records/.test(c)).length, 2, 'the failed fetch and the page\'s word on it');
     complaints.splice(0, complaints.length, ...complaints.filter((c) => !missing.includes(c)));
   });
 
   await t.test('no error or warning in the console', () => {
     assert.deepStrictEqual(complaints, []);
   });
-});
-
-test('storage that keeps nothing: the game plays and the page says so once', async (t) => {
-  const { browser, url } = await openSite(t);
-  const page = await browser.newPage();
-  await page.evaluateOnNewDocument(() => {
-    indexedDB.open = () => {
-      throw new DOMException('Refused', 'SecurityError');
-    };
-  });
-  await page.goto(url);
-  await page.waitForFunction(() => document.body.dataset.state === 'ready');
-  await page.click('#message');
-  await frameCounter(page).waitFrames(10);
-  await page.keyboard.down('Escape');
-  await page.waitForFunction(() => document.body.dataset.state === 'ended');
-  const said = await page.evaluate(() => document.body.innerText.split('\n').filter((line) => /keep/.test(line)));
-  assert.deepStrictEqual(said, ['This browser will not keep your settings and results here.']);
 });
