@@ -18,6 +18,7 @@ extern "C" {
 int mixer_open();
 void mixer_close();
 int mixer_load_music(int slot, const char* path);
+int mixer_holds_music(int slot);
 int mixer_load_effect(int slot, const char* path);
 void mixer_free(int slot);
 void mixer_play_music(int slot, int loops);
@@ -184,9 +185,9 @@ EM_JS(void, ScoreShown, (int score), {
 }  // namespace
 
 Host PlatformHost() {
-    const HostMixer mixer = {mixer_open, mixer_close,         mixer_load_music,  mixer_load_effect,
-                             mixer_free, mixer_play_music,    mixer_halt_music,  mixer_music_volume,
-                             PlayEffect, mixer_effect_volume, mixer_halt_channel};
+    const HostMixer mixer = {mixer_open,         mixer_close, mixer_load_music,    mixer_holds_music,
+                             mixer_load_effect,  mixer_free,  mixer_play_music,    mixer_halt_music,
+                             mixer_music_volume, PlayEffect,  mixer_effect_volume, mixer_halt_channel};
     HostPictures pictures = kPagePictures;
     pictures.load = LoadPicture;
     return Host{StartVideo, NameWindow, Quit,        Error,          ClockUs,   SleepUs,
