@@ -5,8 +5,8 @@
 // once, so a broken one is known at load time as the bank's rules need.
 // A sound still on its way to the page (files_web.js) is taken as loaded and
 // decoded when it comes; if it never comes or cannot be decoded, it is then
-// what a missing one is at load time: a piece's slot stays silent, and an
-// effect switches all sound off.
+// what a missing one is at load time: a piece's slot is empty from then on
+// (the bank asks, mixer_holds_music), and an effect switches all sound off.
 mergeInto(LibraryManager.library, {
   $Mixer__deps: ['$FS'],
   $Mixer: {
@@ -131,6 +131,13 @@ mergeInto(LibraryManager.library, {
     Mixer.music[slot] = null;
     if (bytes !== true) decode(bytes);
     return 1;
+  },
+
+  // A piece decoded or still on its way; not one known never to come or
+  // not to decode.
+  mixer_holds_music__deps: ['$Mixer'],
+  mixer_holds_music: function(slot) {
+    return Mixer.music[slot] !== undefined ? 1 : 0;
   },
 
   mixer_load_effect__deps: ['$Mixer', 'mixer_halt_music', 'mixer_halt_channel'],
