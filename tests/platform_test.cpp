@@ -6,6 +6,7 @@
 
 #include <array>
 #include <climits>
+#include <fstream>
 #include <set>
 
 #include "app/app.h"
@@ -225,6 +226,36 @@ TEST_P(Drawing, BlitsClipAndEmptySlotsDrawNothing) {
     BltRect(6, 0, 0, 0, 0, 8, 8);
     std::vector<uint8_t> screen = harness::ScreenPixels();
     EXPECT_EQ(std::count(screen.begin(), screen.end(), 1), 320 * 240) << "cleared to the entry nearest black";
+}
+
+TEST_P(Drawing, AMalformedPictureIsAMissingOne) {
+    std::ifstream in(dir.File("block.bmp"), std::ios::binary);
+    const std::string good{std::istreambuf_iterator<char>(in), {}};
+    struct Case {
+        const char* what;
+        size_t at;       // the header field changed, or npos for none
+        uint32_t value;  // its new value
+        size_t length;   // the bytes kept of the file
+    };
+    const size_t all = good.size(), none = std::string::npos;
+    const Case cases[] = {
+        {"the file as it is", none, 0, all},
+        {"shorter than its headers", none, 0, 53},
+        {"a row short", none, 0, all - 1},
+        {"palette offset wraps to before the file", 14, 0xfffffc00, all},
+        {"palette offset wraps to its start", 14, 0xfffffff2, all},
+        {"pixels far past the end", 10, 0xffffffff, all},
+        {"a height that has no positive", 22, 0x80000000, all},
+        {"a huge width", 18, 0x7fffffff, all},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = good.substr(0, c.length);
+        for (int b = 0; c.at != none && b < 4; b++) bytes[c.at + b] = static_cast<char>(c.value >> 8 * b);
+        std::ofstream(dir.File("bad.bmp"), std::ios::binary) << bytes;
+        ASSERT_EQ(LoadBitmap(dir.File("block.bmp").c_str(), 6, 1), 0);
+        EXPECT_EQ(LoadBitmap(dir.File("bad.bmp").c_str(), 6, 1), c.length == all && c.at == none ? 0 : -1) << c.what;
+        EXPECT_EQ(bitmap[6] != nullptr, c.length == all && c.at == none) << c.what;
+    }
 }
 
 TEST_P(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
