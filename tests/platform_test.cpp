@@ -238,9 +238,7 @@ TEST_P(Drawing, AMalformedPictureIsAMissingOne) {
         {"a row short", 0, 0, -1},
         {"palette offset wraps to before the file", 14, 0xfffffc00, 0},
         {"palette offset wraps to its start", 14, 0xfffffff2, 0},
-        {"pixels far past the end", 10, 0xffffffff, 0},
-        {"a height that has no positive", 22, 0x80000000, 0},
-        {"a huge width", 18, 0x7fffffff, 0}};
+        {"a height that has no positive", 22, 0x80000000, 0}};
     for (auto [what, at, value, kept] : cases) {
         std::string bytes = good.substr(0, kept > 0 ? kept : good.size() + kept);
         for (int b = 0; at && b < 4; b++) bytes[at + b] = static_cast<char>(value >> 8 * b);

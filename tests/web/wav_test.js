@@ -15,9 +15,7 @@ const chunk = (tag, body, size = body.length) => {
 // The format's first `length` bytes: type, channels, rate, (byte rate, block size), bits.
 const fmt = ({ type = 1, channels = 1, rate = 8000, bits = 16 } = {}, length = 16) => {
   const body = Buffer.alloc(16);
-  [type, channels].forEach((v, i) => body.writeUInt16LE(v, 2 * i));
-  body.writeUInt32LE(rate, 4);
-  body.writeUInt16LE(bits, 14);
+  [type, channels, rate & 0xffff, rate >>> 16, 0, 0, 0, bits].forEach((v, i) => body.writeUInt16LE(v, 2 * i));
   return chunk('fmt ', body.subarray(0, length));
 };
 const riff = (...chunks) => Buffer.concat([Buffer.from('RIFF\0\0\0\0WAVE', 'latin1'), ...chunks]);
