@@ -6,6 +6,7 @@
 
 #include <array>
 #include <climits>
+#include <fstream>
 #include <set>
 
 #include "app/app.h"
@@ -225,6 +226,25 @@ TEST_P(Drawing, BlitsClipAndEmptySlotsDrawNothing) {
     BltRect(6, 0, 0, 0, 0, 8, 8);
     std::vector<uint8_t> screen = harness::ScreenPixels();
     EXPECT_EQ(std::count(screen.begin(), screen.end(), 1), 320 * 240) << "cleared to the entry nearest black";
+}
+
+TEST_P(Drawing, AMalformedPictureIsAMissingOne) {
+    std::ifstream in(dir.File("block.bmp"), std::ios::binary);
+    const std::string good{std::istreambuf_iterator<char>(in), {}};
+    // A header field at an offset (0: none) given a value, and the bytes kept (0: all, -1: all but one).
+    const std::tuple<const char*, int, uint32_t, int> cases[] = {
+        {"the file as it is", 0, 0, 0},
+        {"shorter than its headers", 0, 0, 53},
+        {"a row short", 0, 0, -1},
+        {"palette offset wraps to before the file", 14, 0xfffffc00, 0},
+        {"palette offset wraps to its start", 14, 0xfffffff2, 0},
+        {"a height that has no positive", 22, 0x80000000, 0}};
+    for (auto [what, at, value, kept] : cases) {
+        std::string bytes = good.substr(0, kept > 0 ? kept : good.size() + kept);
+        for (int b = 0; at && b < 4; b++) bytes[at + b] = static_cast<char>(value >> 8 * b);
+        std::ofstream(dir.File("bad.bmp"), std::ios::binary) << bytes;
+        EXPECT_EQ(LoadBitmap(dir.File("bad.bmp").c_str(), 6, 1), at || kept ? -1 : 0) << what;
+    }
 }
 
 TEST_P(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
