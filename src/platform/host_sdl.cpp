@@ -6,6 +6,7 @@
 #include <time.h>
 
 #include <cerrno>
+#include <initializer_list>
 #ifdef __linux__
 #include <sys/prctl.h>
 #endif
@@ -63,11 +64,19 @@ const SDLKey kSymbols[kKeyboardKeys] = {SDLK_UP,    SDLK_KP8,      SDLK_LEFT,   
                                         SDLK_x,     SDLK_ESCAPE,   SDLK_EQUALS, SDLK_PLUS,   SDLK_KP_PLUS,
                                         SDLK_MINUS, SDLK_KP_MINUS, SDLK_SPACE,  SDLK_RETURN, SDLK_KP_ENTER};
 
+// Alt+Enter is the full-screen switch and nothing else: an Enter that went
+// down with Alt stays out of the game until it is let go, also when Alt is
+// let go first. Seen at a sample or, when both were quicker, in the event.
+bool switchedFullScreen[kKeyboardKeys];
+
 void ReadKeys(bool held[kKeyboardKeys]) {
     const Uint8* keys = SDL_GetKeyState(nullptr);
     for (int k = 0; k < kKeyboardKeys; k++) held[k] = keys[kSymbols[k]] != 0;
-    // Alt+Enter is the full-screen switch and nothing else.
-    if (SDL_GetModState() & KMOD_ALT) held[KB_RETURN] = held[KB_KP_ENTER] = false;
+    bool alt = (SDL_GetModState() & KMOD_ALT) != 0;
+    for (KeyboardKey enter : {KB_RETURN, KB_KP_ENTER}) {
+        switchedFullScreen[enter] = held[enter] && (alt || switchedFullScreen[enter]);
+        if (switchedFullScreen[enter]) held[enter] = false;
+    }
 }
 
 // F11 or Alt+Enter switch full screen; where the library cannot, nothing happens.
@@ -78,8 +87,9 @@ bool PollEvent(WindowEvent* event) {
     if (e.type == SDL_QUIT) event->kind = WE_QUIT;
     if (e.type == SDL_KEYDOWN) {
         SDLKey key = e.key.keysym.sym;
-        bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
-        if (key == SDLK_F11 || (enter && (e.key.keysym.mod & KMOD_ALT))) event->kind = WE_TOGGLE_FULL_SCREEN;
+        bool altEnter = (key == SDLK_RETURN || key == SDLK_KP_ENTER) && (e.key.keysym.mod & KMOD_ALT);
+        if (altEnter) switchedFullScreen[key == SDLK_RETURN ? KB_RETURN : KB_KP_ENTER] = true;
+        if (key == SDLK_F11 || altEnter) event->kind = WE_TOGGLE_FULL_SCREEN;
     }
     return true;
 }
