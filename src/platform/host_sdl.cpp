@@ -6,6 +6,9 @@
 #include <time.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -46,9 +49,50 @@ void SleepUs(uint32_t us) {
     }
 }
 
+bool Named(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value && *value;
+}
+
+// Left to choose, SDL falls back to drivers nobody sees (offscreen, text on
+// the console) where the display is missing or refuses the connection, and
+// the game would play on to no one. So the driver of the display named is
+// asked for; a busy X server refuses one connection in a hundred, so it is
+// asked again for a while. A driver the user names is taken as it is.
+constexpr int64_t kDisplayPatienceNs = 2000000000;
+constexpr uint32_t kDisplayRetryUs = 100000;
+
+bool StartWindowVideo() {
+    if (Named("SDL_VIDEODRIVER")) return SDL_Init(SDL_INIT_VIDEO) == 0;
+    const char* display = Named("DISPLAY") ? "DISPLAY" : Named("WAYLAND_DISPLAY") ? "WAYLAND_DISPLAY" : nullptr;
+    if (!display) {
+        SDL_SetError("no display to open a window on (DISPLAY is not set)");
+        return false;
+    }
+    const char* driver = std::strcmp(display, "DISPLAY") == 0 ? "x11" : "wayland";
+    const int64_t giveUp = MonotonicNs() + kDisplayPatienceNs;
+    char reason[256];
+    for (;;) {
+        setenv("SDL_VIDEODRIVER", driver, 1);
+        bool up = SDL_Init(SDL_INIT_VIDEO) == 0;
+        unsetenv("SDL_VIDEODRIVER");
+        if (up) return true;
+        std::snprintf(reason, sizeof reason, "%s", SDL_GetError());
+        // sdl12-compat counts a failed start as done, and would open the
+        // window later with a driver of its own choosing.
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (MonotonicNs() >= giveUp) break;
+        SleepUs(kDisplayRetryUs);
+    }
+    SDL_SetError("cannot open display %s: %s", std::getenv(display), reason);
+    return false;
+}
+
 bool StartVideo() {
+    KeepPixelsSharp();
+    if (!StartWindowVideo()) return false;
     SetUpWindowScale();
-    return SDL_Init(SDL_INIT_VIDEO) == 0;
+    return true;
 }
 
 void NameWindow(const char* caption) {
