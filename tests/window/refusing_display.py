@@ -3,40 +3,9 @@
 # now and then does, and passes every later one on to a real display.
 # Usage: refusing_display.py REAL_SOCKET READY_FILE
 # Takes the first free display number from 100 on and writes it to READY_FILE.
-import os
-import signal
 import socket
 import sys
 import threading
-
-real, ready = sys.argv[1], sys.argv[2]
-for number in range(100, 1000):
-    lock = f"/tmp/.X{number}-lock"
-    try:
-        os.close(os.open(lock, os.O_CREAT | os.O_EXCL | os.O_WRONLY))
-    except OSError:
-        continue
-    path = f"/tmp/.X11-unix/X{number}"
-    server = socket.socket(socket.AF_UNIX)
-    try:
-        server.bind(path)
-        break
-    except OSError:
-        os.unlink(lock)
-else:
-    sys.exit("no free display number")
-
-
-def leave(*_):
-    os.unlink(path)
-    os.unlink(lock)
-    os._exit(0)
-
-
-signal.signal(signal.SIGTERM, leave)
-server.listen()
-with open(ready, "w") as f:
-    f.write(f"{number}\n")
 
 
 def pump(source, sink):
@@ -48,10 +17,19 @@ def pump(source, sink):
         pass
 
 
+server = socket.socket(socket.AF_UNIX)
+for number in range(100, 1000):
+    try:
+        server.bind(f"/tmp/.X11-unix/X{number}")
+        break
+    except OSError:  # taken
+        pass
+server.listen()
+with open(sys.argv[2], "w") as ready:
+    ready.write(f"{number}\n")
 server.accept()[0].close()
 while True:
-    client = server.accept()[0]
-    display = socket.socket(socket.AF_UNIX)
-    display.connect(real)
+    client, display = server.accept()[0], socket.socket(socket.AF_UNIX)
+    display.connect(sys.argv[1])
     for source, sink in ((client, display), (display, client)):
         threading.Thread(target=pump, args=(source, sink), daemon=True).start()

@@ -8,29 +8,22 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 need_tools python3
-game=$1
 tmp=$(mktemp -d)
 proxy_pid=
-trap '[ -n "$proxy_pid" ] && kill "$proxy_pid" 2>/dev/null; cleanup' EXIT
-
-copy_game "$game"
+trap '[ -n "$proxy_pid" ] && kill "$proxy_pid" && rm -f "/tmp/.X11-unix/X$(cat "$tmp/refusing")"; cleanup' EXIT
+copy_game "$1"
 cd "$tmp/game" || exit 1
-# No display, or one that never answers: status 1 within 5 s, the reason on
-# one line, nothing written.
+
 for display in "" :54321; do
     status=0
     env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ${display:+DISPLAY=$display} SDL_AUDIODRIVER=dummy \
         timeout 5 ./tavikoro >/dev/null 2>"$tmp/err" || status=$?
-    [ "$status" -eq 1 ] || fail "display '$display': the game ended with status $status: $(cat "$tmp/err")"
-    said=$(cat "$tmp/err")
-    case "$display:$said" in
-    ":Couldn't set video mode: no display to open a window on (DISPLAY is not set)") ;;
-    "$display:Couldn't set video mode: cannot open display $display: "*) ;;
-    *) fail "display '$display': the game said $said" ;;
+    case "$status $(wc -l <"$tmp/err") $display:$(cat "$tmp/err")" in
+    "1 1 :Couldn't set video mode: no display to open a window on (DISPLAY is not set)") ;;
+    "1 1 $display:Couldn't set video mode: cannot open display $display: "*) ;;
+    *) fail "display '$display': status $status, said: $(cat "$tmp/err")" ;;
     esac
-    [ "$(wc -l <"$tmp/err")" -eq 1 ] || fail "display '$display': more than one line: $said"
-    written=$(find save replay -type f)
-    [ -z "$written" ] || fail "display '$display': the game wrote $written"
+    [ -z "$(find save replay -type f)" ] || fail "display '$display': files written: $(find save replay -type f)"
 done
 
 start_xvfb 1280x1024
@@ -47,8 +40,7 @@ game_pid=$!
 win=$(find_window "$game_pid")
 [ -n "$win" ] || fail "no window after one refused connection: $(cat "$tmp/game.log")"
 # The logo at whatever scale the library gives: the game is running.
-percent=$(($(window_size "$win" | cut -dx -f1) * 100 / 320))
-convert image/a_logo.bmp -scale "$percent%" "$tmp/logo.png"
+convert image/a_logo.bmp -scale "$(($(window_size "$win" | cut -dx -f1) * 100 / 320))%" "$tmp/logo.png"
 expect_picture "$win" "$tmp/logo.png"
 quit_game "$win"
 expect_config save/config
