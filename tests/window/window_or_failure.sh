@@ -29,12 +29,7 @@ done
 start_xvfb 1280x1024
 python3 "$here/refusing_display.py" "/tmp/.X11-unix/X${DISPLAY#:}" "$tmp/refusing" &
 proxy_pid=$!
-tries=0
-until [ -s "$tmp/refusing" ]; do
-    tries=$((tries + 1))
-    [ "$tries" -le 50 ] || fail "the refusing display did not start"
-    sleep 0.1
-done
+timeout 5 sh -c 'until [ -s "$1" ]; do sleep 0.1; done' sh "$tmp/refusing" || fail "the refusing display did not start"
 DISPLAY=:$(cat "$tmp/refusing") SDL_AUDIODRIVER=dummy env -u SDL_VIDEODRIVER ./tavikoro >"$tmp/game.log" 2>&1 &
 game_pid=$!
 win=$(find_window "$game_pid")
