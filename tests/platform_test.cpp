@@ -6,6 +6,7 @@
 
 #include <array>
 #include <climits>
+#include <fstream>
 #include <set>
 
 #include "app/app.h"
@@ -227,6 +228,25 @@ TEST_P(Drawing, BlitsClipAndEmptySlotsDrawNothing) {
     EXPECT_EQ(std::count(screen.begin(), screen.end(), 1), 320 * 240) << "cleared to the entry nearest black";
 }
 
+TEST_P(Drawing, AMalformedPictureIsAMissingOne) {
+    std::ifstream in(dir.File("block.bmp"), std::ios::binary);
+    const std::string good{std::istreambuf_iterator<char>(in), {}};
+    // A header field at an offset (0: none) given a value, and the bytes kept (0: all, -1: all but one).
+    const std::tuple<const char*, int, uint32_t, int> cases[] = {
+        {"the file as it is", 0, 0, 0},
+        {"shorter than its headers", 0, 0, 53},
+        {"a row short", 0, 0, -1},
+        {"palette offset wraps to before the file", 14, 0xfffffc00, 0},
+        {"palette offset wraps to its start", 14, 0xfffffff2, 0},
+        {"a height that has no positive", 22, 0x80000000, 0}};
+    for (auto [what, at, value, kept] : cases) {
+        std::string bytes = good.substr(0, kept > 0 ? kept : good.size() + kept);
+        for (int b = 0; at && b < 4; b++) bytes[at + b] = static_cast<char>(value >> 8 * b);
+        std::ofstream(dir.File("bad.bmp"), std::ios::binary) << bytes;
+        EXPECT_EQ(LoadBitmap(dir.File("bad.bmp").c_str(), 6, 1), at || kept ? -1 : 0) << what;
+    }
+}
+
 TEST_P(Drawing, ColourKeyIsFoundThroughTheDisplayPalette) {
     // The picture's palette is the display's moved by five: its entry 0 is
     // the display's entry 5, so its pixels of index 5 are the see-through ones.
@@ -321,10 +341,16 @@ TEST_F(Bank, MusicSlotsVolumeAndAMissingEffectThatSilencesAll) {
     harness::WriteBytes(dir.File("garbage.ogg"), std::vector<unsigned char>(4096, 0x5a));
     soundLoadBuffer(4, dir.File("garbage.ogg").c_str(), -1);
     EXPECT_FALSE(soundHasMusic(4));
+    // So does one taken while on its way that never comes, with a mixer that
+    // stops the music before it starts a slot, as the browser's does.
+    g_host.mixer.loadMusic = [](int, const char*) { return 1; };
+    g_host.mixer.playMusic = [](int slot, int loops) { Mix_HaltMusic(), kSdlMixer.playMusic(slot, loops); };
+    soundLoadBuffer(5, "coming.ogg", -1);
     soundPlayBgm(1);
-    soundStopBgm(3);
-    soundStopBgm(4);
-    EXPECT_EQ(Mix_PlayingMusic(), 1) << "an empty slot cannot stop the music";
+    for (int slot : {3, 4, 5}) soundStopBgm(slot);
+    soundPlayBgm(5);
+    EXPECT_EQ((std::vector<int>{soundHasMusic(5), Mix_PlayingMusic()}), (std::vector<int>{0, 1}))
+        << "an empty slot neither stops the music nor starts";
     for (int v : {0, 64, 128, 40}) {
         Set_Volume(v);
         EXPECT_EQ((std::vector<int>{play_sevol, Mix_VolumeMusic(-1)}), (std::vector<int>{v, v}));

@@ -101,10 +101,10 @@ TEST(SaveCases, VideoThatCannotStartIsExplainedOnOneLine) {
     setenv("SDL_VIDEODRIVER", "nonesuch", 1);
     testing::internal::CaptureStderr();
     EXPECT_EQ(harness::RunGame(dir, harness::Script{}).exitCode, 1);
-    // sdl12-compat fails at the mode, the classic SDL 1.2 library already at the start.
+    // sdl12-compat names the driver, the classic SDL 1.2 library does not.
     std::string line = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(line == "Couldn't set video mode: nonesuch not available\n" ||
-                line == "Couldn't start video: No available video device\n")
+                line == "Couldn't set video mode: No available video device\n")
         << line;
     setenv("SDL_VIDEODRIVER", "dummy", 1);
 }

@@ -6,10 +6,11 @@ packages="build-essential cmake pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-
 libvorbis-dev libgtest-dev"
 if [ "${1:-}" = "--tests" ]; then
     # llvm: the symbolizer the fuzz runs' leak suppressions match through; then
-    # the Debian package and its checks; libcaca0 for the classic SDL 1.2 library.
+    # the Debian package and its checks; libcaca0 for the classic SDL 1.2 library;
+    # python3 for the display that refuses a connection in the window tests.
     packages="$packages libbenchmark-dev clang libclang-rt-14-dev valgrind xvfb xdotool x11-utils x11-apps
 imagemagick openbox sox strace libxtst-dev emscripten chromium llvm debhelper lintian appstream desktop-file-utils
-mandoc man-db libcaca0 clang-format"
+mandoc man-db libcaca0 clang-format python3"
 fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep -c "ok installed" || true)
 if [ "$installed" -lt "$(echo $packages | wc -w)" ]; then

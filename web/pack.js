@@ -13,6 +13,7 @@
 const fs = require('fs');
 const path = require('path');
 const zlib = require('zlib');
+const readWav = require('../src/sound/wav_web.js');
 
 const [gameDir, siteDir, ...packArgs] = process.argv.slice(2);
 
@@ -24,37 +25,27 @@ function filesUnder(name) {
 
 // 16-bit PCM stereo with both channels alike as mono; anything else as it is.
 function monoWhereSame(bytes) {
-  if (bytes.length < 44 || bytes.toString('latin1', 0, 4) !== 'RIFF' || bytes.toString('latin1', 8, 12) !== 'WAVE')
-    return bytes;
-  let format = null;
-  for (let at = 12; at + 8 <= bytes.length; at += 8 + bytes.readUInt32LE(at + 4) + (bytes.readUInt32LE(at + 4) & 1)) {
-    const tag = bytes.toString('latin1', at, at + 4), size = bytes.readUInt32LE(at + 4);
-    if (tag === 'fmt ') format = bytes.subarray(at + 8, at + 8 + size);
-    if (tag !== 'data' || !format) continue;
-    if (format.readUInt16LE(0) !== 1 || format.readUInt16LE(2) !== 2 || format.readUInt16LE(14) !== 16) return bytes;
-    const data = bytes.subarray(at + 8, Math.min(at + 8 + size, bytes.length));
-    const frames = Math.floor(data.length / 4);
-    const mono = Buffer.alloc(44 + frames * 2);
-    for (let i = 0; i < frames; i++) {
-      if (data.readInt16LE(4 * i) !== data.readInt16LE(4 * i + 2)) return bytes;
-      mono.writeInt16LE(data.readInt16LE(4 * i), 44 + 2 * i);
-    }
-    const rate = format.readUInt32LE(4);
-    mono.write('RIFF', 0, 'latin1');
-    mono.writeUInt32LE(36 + frames * 2, 4);
-    mono.write('WAVEfmt ', 8, 'latin1');
-    mono.writeUInt32LE(16, 16);
-    mono.writeUInt16LE(1, 20);  // PCM
-    mono.writeUInt16LE(1, 22);  // one channel
-    mono.writeUInt32LE(rate, 24);
-    mono.writeUInt32LE(rate * 2, 28);
-    mono.writeUInt16LE(2, 32);
-    mono.writeUInt16LE(16, 34);
-    mono.write('data', 36, 'latin1');
-    mono.writeUInt32LE(frames * 2, 40);
-    return mono;
+  const wav = readWav(bytes);
+  if (!wav || wav.channels !== 2 || wav.bits !== 16) return bytes;
+  const data = wav.samples;  // a Buffer's part is a Buffer
+  const mono = Buffer.alloc(44 + wav.frames * 2);
+  for (let i = 0; i < wav.frames; i++) {
+    if (data.readInt16LE(4 * i) !== data.readInt16LE(4 * i + 2)) return bytes;
+    mono.writeInt16LE(data.readInt16LE(4 * i), 44 + 2 * i);
   }
-  return bytes;
+  mono.write('RIFF', 0, 'latin1');
+  mono.writeUInt32LE(36 + wav.frames * 2, 4);
+  mono.write('WAVEfmt ', 8, 'latin1');
+  mono.writeUInt32LE(16, 16);
+  mono.writeUInt16LE(1, 20);  // PCM
+  mono.writeUInt16LE(1, 22);  // one channel
+  mono.writeUInt32LE(wav.rate, 24);
+  mono.writeUInt32LE(wav.rate * 2, 28);
+  mono.writeUInt16LE(2, 32);
+  mono.writeUInt16LE(16, 34);
+  mono.write('data', 36, 'latin1');
+  mono.writeUInt32LE(wav.frames * 2, 40);
+  return mono;
 }
 
 const taken = new Set();

@@ -4,8 +4,8 @@
 'use strict';
 
 // A finger on the picture is the one button (Z), on a button that button's
-// key: down when it touches, up when the last finger lifts. The host keeps
-// a press until a frame has read it, so a tap shorter than a frame counts.
+// key: down when it touches, up when the last finger lifts. The game sees
+// it held as a key is, in every frame that samples while it is down.
 function touchKey(element, code) {
   var fingers = new Set();
   element.addEventListener('pointerdown', function(e) {

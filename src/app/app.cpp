@@ -48,7 +48,7 @@ void ExitProgram() {
 int StartUp(bool fullscreen) {
     // Without a line on stderr a player would be left with no window and no clue.
     if (!g_host.startVideo()) {
-        std::fprintf(stderr, "Couldn't start video: %s\n", g_host.error());
+        std::fprintf(stderr, "Couldn't set video mode: %s\n", g_host.error());
         return 1;
     }
     g_screen = OpenDisplay(fullscreen);

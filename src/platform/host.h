@@ -42,7 +42,10 @@ struct HostPictures {
 struct HostMixer {
     int (*open)();  // 44.1 kHz stereo with eight effect channels; 0 when there is no device
     void (*close)();
-    int (*loadMusic)(int slot, const char* path);   // decoded now; 0 when the file cannot be used
+    int (*loadMusic)(int slot, const char* path);  // decoded now; 0 when the file cannot be used
+    // Whether the slot still holds music: a piece taken while on its way
+    // is let go once it will not come or cannot be decoded.
+    int (*holdsMusic)(int slot);
     int (*loadEffect)(int slot, const char* path);  // replaces what the slot held; 0 on failure
     void (*free)(int slot);                         // the slot's music and effect
     void (*playMusic)(int slot, int loops);

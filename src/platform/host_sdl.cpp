@@ -6,6 +6,10 @@
 #include <time.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 #ifdef __linux__
 #include <sys/prctl.h>
 #endif
@@ -45,9 +49,50 @@ void SleepUs(uint32_t us) {
     }
 }
 
+bool Named(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value && *value;
+}
+
+// Left to choose, SDL falls back to drivers nobody sees (offscreen, text on
+// the console) where the display is missing or refuses the connection, and
+// the game would play on to no one. So the driver of the display named is
+// asked for; a busy X server refuses one connection in a hundred, so it is
+// asked again for a while. A driver the user names is taken as it is.
+constexpr int64_t kDisplayPatienceNs = 2000000000;
+constexpr uint32_t kDisplayRetryUs = 100000;
+
+bool StartWindowVideo() {
+    if (Named("SDL_VIDEODRIVER")) return SDL_Init(SDL_INIT_VIDEO) == 0;
+    const char* display = Named("DISPLAY") ? "DISPLAY" : Named("WAYLAND_DISPLAY") ? "WAYLAND_DISPLAY" : nullptr;
+    if (!display) {
+        SDL_SetError("no display to open a window on (DISPLAY is not set)");
+        return false;
+    }
+    const char* driver = std::strcmp(display, "DISPLAY") == 0 ? "x11" : "wayland";
+    const int64_t giveUp = MonotonicNs() + kDisplayPatienceNs;
+    char reason[256];
+    for (;;) {
+        setenv("SDL_VIDEODRIVER", driver, 1);
+        bool up = SDL_Init(SDL_INIT_VIDEO) == 0;
+        unsetenv("SDL_VIDEODRIVER");
+        if (up) return true;
+        std::snprintf(reason, sizeof reason, "%s", SDL_GetError());
+        // sdl12-compat counts a failed start as done, and would open the
+        // window later with a driver of its own choosing.
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (MonotonicNs() >= giveUp) break;
+        SleepUs(kDisplayRetryUs);
+    }
+    SDL_SetError("cannot open display %s: %s", std::getenv(display), reason);
+    return false;
+}
+
 bool StartVideo() {
+    KeepPixelsSharp();
+    if (!StartWindowVideo()) return false;
     SetUpWindowScale();
-    return SDL_Init(SDL_INIT_VIDEO) == 0;
+    return true;
 }
 
 void NameWindow(const char* caption) {
@@ -63,11 +108,19 @@ const SDLKey kSymbols[kKeyboardKeys] = {SDLK_UP,    SDLK_KP8,      SDLK_LEFT,   
                                         SDLK_x,     SDLK_ESCAPE,   SDLK_EQUALS, SDLK_PLUS,   SDLK_KP_PLUS,
                                         SDLK_MINUS, SDLK_KP_MINUS, SDLK_SPACE,  SDLK_RETURN, SDLK_KP_ENTER};
 
+// Alt+Enter is the full-screen switch and nothing else: an Enter that went
+// down with Alt stays out of the game until it is let go, also when Alt is
+// let go first. Seen at a sample or, when both were quicker, in the event.
+bool switchedFullScreen[kKeyboardKeys];
+
 void ReadKeys(bool held[kKeyboardKeys]) {
     const Uint8* keys = SDL_GetKeyState(nullptr);
     for (int k = 0; k < kKeyboardKeys; k++) held[k] = keys[kSymbols[k]] != 0;
-    // Alt+Enter is the full-screen switch and nothing else.
-    if (SDL_GetModState() & KMOD_ALT) held[KB_RETURN] = held[KB_KP_ENTER] = false;
+    bool alt = (SDL_GetModState() & KMOD_ALT) != 0;
+    for (KeyboardKey enter : {KB_RETURN, KB_KP_ENTER}) {
+        switchedFullScreen[enter] = held[enter] && (alt || switchedFullScreen[enter]);
+        if (switchedFullScreen[enter]) held[enter] = false;
+    }
 }
 
 // F11 or Alt+Enter switch full screen; where the library cannot, nothing happens.
@@ -78,8 +131,9 @@ bool PollEvent(WindowEvent* event) {
     if (e.type == SDL_QUIT) event->kind = WE_QUIT;
     if (e.type == SDL_KEYDOWN) {
         SDLKey key = e.key.keysym.sym;
-        bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
-        if (key == SDLK_F11 || (enter && (e.key.keysym.mod & KMOD_ALT))) event->kind = WE_TOGGLE_FULL_SCREEN;
+        bool altEnter = (key == SDLK_RETURN || key == SDLK_KP_ENTER) && (e.key.keysym.mod & KMOD_ALT);
+        if (altEnter) switchedFullScreen[key == SDLK_RETURN ? KB_RETURN : KB_KP_ENTER] = true;
+        if (key == SDLK_F11 || altEnter) event->kind = WE_TOGGLE_FULL_SCREEN;
     }
     return true;
 }

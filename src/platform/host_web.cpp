@@ -18,6 +18,7 @@ extern "C" {
 int mixer_open();
 void mixer_close();
 int mixer_load_music(int slot, const char* path);
+int mixer_holds_music(int slot);
 int mixer_load_effect(int slot, const char* path);
 void mixer_free(int slot);
 void mixer_play_music(int slot, int loops);
@@ -30,9 +31,13 @@ void mixer_halt_channel(int channel);
 
 namespace {
 
+// Counted from the video start, as the desktop's from SDL's: the first
+// frame's wait compares with that, so a slow start-up does not also sleep a
+// frame.
+double g_startedMs;
+
 uint32_t ClockUs() {
-    static const double start = emscripten_get_now();
-    return static_cast<uint32_t>(static_cast<uint64_t>((emscripten_get_now() - start) * 1000.0));
+    return static_cast<uint32_t>(static_cast<uint64_t>((emscripten_get_now() - g_startedMs) * 1000.0));
 }
 
 // Sleeping hands the page its turn to draw and take keys (Asyncify unwinds
@@ -61,23 +66,25 @@ void SleepUs(uint32_t us) {
     BetweenFrames();
 }
 
-bool StartVideo() { return true; }  // the page's canvas is there from the start
-void NameWindow(const char*) {}     // the page has its own title
+// The page's canvas is there from the start.
+bool StartVideo() {
+    g_startedMs = emscripten_get_now();
+    return true;
+}
+void NameWindow(const char*) {}  // the page has its own title
 void Quit() {}
 const char* Error() { return ""; }
 
-// Held now, and pressed since the game last looked: a key that goes down
-// and up between two frames still counts once.
+// Held now: the game sees what is held when it samples, as on the desktop.
 bool g_held[kKeyboardKeys];
-bool g_pressed[kKeyboardKeys];
 bool g_listening;
 
 // By where the keys sit on the keyboard, in the order of KeyboardKey; a plus
 // key apart from '=' and the keypad's has no place of its own (null). Enter
 // with Alt is left to the browser. The game's keys do nothing else on the
 // page (the arrows would scroll it). The page's touch controls come in by
-// the same codes through Module.setKey (the picture is Z), latched alike.
-EM_JS(void, ListenToKeys, (bool* held, bool* pressed, int count), {
+// the same codes through Module.setKey (the picture is Z).
+EM_JS(void, ListenToKeys, (bool* held, int count), {
     var codes = [
         'ArrowUp',   'Numpad8', 'ArrowLeft',      'Numpad4', 'ArrowDown', 'Numpad2',    'ArrowRight',
         'Numpad6',   'KeyZ',    'KeyC',           'KeyX',    'Escape',    'Equal',      null,
@@ -87,7 +94,6 @@ EM_JS(void, ListenToKeys, (bool* held, bool* pressed, int count), {
         var k = codes.indexOf(code);
         if (k < 0) return false;
         HEAPU8[held + k] = down;
-        if (down) HEAPU8[pressed + k] = 1;
         return true;
     };
     function listener(down) {
@@ -105,13 +111,10 @@ EM_JS(void, ListenToKeys, (bool* held, bool* pressed, int count), {
 
 void ReadKeys(bool held[kKeyboardKeys]) {
     if (!g_listening) {
-        ListenToKeys(g_held, g_pressed, kKeyboardKeys);
+        ListenToKeys(g_held, kKeyboardKeys);
         g_listening = true;
     }
-    for (int k = 0; k < kKeyboardKeys; k++) {
-        held[k] = g_held[k] || g_pressed[k];
-        g_pressed[k] = false;
-    }
+    for (int k = 0; k < kKeyboardKeys; k++) held[k] = g_held[k];
 }
 
 // A page has no window to close, and full screen is the browser's own.
@@ -149,7 +152,7 @@ void Present() {
     ShowFrame(g_rgba, kScreenWidth, kScreenHeight);
     // The page draws and takes keys only while the game sleeps. A frame
     // that has already taken its 16 ms gets no sleep in FPSWait, so it
-    // lets the page have its turn here.
+    // lets the page have one turn here, and goes on at once.
     if (ClockUs() - prvTickCount >= kFrameUs) {
         PageSleep(0);
         BetweenFrames();
@@ -185,9 +188,9 @@ EM_JS(void, ScoreShown, (int score), {
 }  // namespace
 
 Host PlatformHost() {
-    const HostMixer mixer = {mixer_open, mixer_close,         mixer_load_music,  mixer_load_effect,
-                             mixer_free, mixer_play_music,    mixer_halt_music,  mixer_music_volume,
-                             PlayEffect, mixer_effect_volume, mixer_halt_channel};
+    const HostMixer mixer = {mixer_open,         mixer_close, mixer_load_music,    mixer_holds_music,
+                             mixer_load_effect,  mixer_free,  mixer_play_music,    mixer_halt_music,
+                             mixer_music_volume, PlayEffect,  mixer_effect_volume, mixer_halt_channel};
     HostPictures pictures = kPagePictures;
     pictures.load = LoadPicture;
     return Host{StartVideo, NameWindow, Quit,        Error,          ClockUs,   SleepUs,

@@ -21,7 +21,7 @@ enum KeyboardKey {
     KB_MINUS,
     KB_KP_MINUS,
     KB_SPACE,
-    KB_RETURN,  // Enter without Alt: with Alt it switches full screen only
+    KB_RETURN,  // not while it is the Enter of Alt+Enter, which switches full screen only
     KB_KP_ENTER,
     kKeyboardKeys
 };

@@ -52,8 +52,17 @@ Module['lifecycle'] = (function() {
   // Settles `us` microseconds from now, rounded up to the timer's whole
   // milliseconds so a frame is never shorter than asked, or as soon as the
   // page is hidden, shown or left. A plain timer: no polling while waiting.
+  // No time at all is one turn of the page's messages, which lets it draw
+  // and take keys: a zero timer would wait 4 ms once timers nest, as every
+  // frame's does.
+  var turn = new MessageChannel();
   life.sleep = function(us) {
     return new Promise(function(done) {
+      if (us <= 0) {
+        turn.port1.onmessage = function() { done(); };
+        turn.port2.postMessage(null);
+        return;
+      }
       var timer = setTimeout(settle, Math.ceil(us / 1000));
       function settle() {
         clearTimeout(timer);

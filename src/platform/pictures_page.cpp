@@ -76,25 +76,26 @@ uint32_t Le(const uint8_t* p, int bytes) {
     return v;
 }
 
-// An uncompressed 8-bit BMP, the only kind the game's pictures are.
+// An uncompressed 8-bit BMP, the only kind the game's pictures are. Offsets
+// are reckoned in 64 bits: a crafted header must not wrap the page's 32-bit
+// size_t to before or past the file.
 Picture* DecodeBmp(const uint8_t* file, size_t size) {
     if (size < 54 || file[0] != 'B' || file[1] != 'M') return nullptr;
-    uint32_t dataAt = Le(file + 10, 4);
-    uint32_t headerSize = Le(file + 14, 4);
-    int32_t width = static_cast<int32_t>(Le(file + 18, 4));
-    int32_t height = static_cast<int32_t>(Le(file + 22, 4));
+    uint64_t dataAt = Le(file + 10, 4);
+    uint64_t headerSize = Le(file + 14, 4);
+    int64_t width = static_cast<int32_t>(Le(file + 18, 4));
+    int64_t height = static_cast<int32_t>(Le(file + 22, 4));
     if (headerSize < 40 || Le(file + 28, 2) != 8 || Le(file + 30, 4) != 0) return nullptr;
     bool topDown = height < 0;
     if (topDown) height = -height;
     if (width <= 0 || width > 4096 || height <= 0 || height > 4096) return nullptr;
     uint32_t colors = Le(file + 46, 4);
     if (colors == 0 || colors > 256) colors = 256;
-    size_t paletteAt = 14 + static_cast<size_t>(headerSize);
-    size_t stride = (static_cast<size_t>(width) + 3) & ~static_cast<size_t>(3);
-    if (paletteAt + colors * 4 > size || dataAt > size || (size - dataAt) / stride < static_cast<size_t>(height))
-        return nullptr;
+    uint64_t paletteAt = 14 + headerSize;
+    uint64_t stride = (width + 3) & ~3;
+    if (paletteAt + colors * 4 > size || dataAt + stride * height > size) return nullptr;
 
-    Picture* p = NewPicture(width, height);
+    Picture* p = NewPicture(static_cast<int>(width), static_cast<int>(height));
     p->palette.ncolors = static_cast<int>(colors);
     for (uint32_t i = 0; i < colors; i++) {
         const uint8_t* e = file + paletteAt + i * 4;

@@ -7,6 +7,11 @@
 // desktop size is unknown (zero or negative).
 int ChooseWindowScale(int desktopWidth, int desktopHeight);
 
-// Sets sdl12-compat's window scaling (nearest-neighbour) from the desktop
-// size unless the user has set it already. Call before SDL_Init.
+// Asks sdl12-compat for nearest-neighbour scaling unless the user has
+// chosen. Call before video starts, when it is read.
+void KeepPixelsSharp();
+
+// Sets sdl12-compat's window scaling from the desktop size unless the user
+// has set it already. Call once video is up, before the window opens: the
+// desktop size is known only then.
 void SetUpWindowScale();

@@ -39,6 +39,8 @@ int LoadEffect(int slot, const char* path) {
     return chunk[slot] != nullptr;
 }
 
+int HoldsMusic(int slot) { return music[slot] ? 1 : 0; }
+
 void Free(int slot) {
     if (music[slot]) Mix_FreeMusic(music[slot]);
     if (chunk[slot]) Mix_FreeChunk(chunk[slot]);
@@ -60,5 +62,5 @@ void HaltChannel(int channel) {
 
 }  // namespace
 
-const HostMixer kSdlMixer = {Open,      Close,       LoadMusic,  LoadEffect,   Free,       PlayMusic,
-                             HaltMusic, MusicVolume, PlayEffect, EffectVolume, HaltChannel};
+const HostMixer kSdlMixer = {Open,      Close,     LoadMusic,   HoldsMusic, LoadEffect,   Free,
+                             PlayMusic, HaltMusic, MusicVolume, PlayEffect, EffectVolume, HaltChannel};

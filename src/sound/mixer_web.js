@@ -5,8 +5,8 @@
 // once, so a broken one is known at load time as the bank's rules need.
 // A sound still on its way to the page (files_web.js) is taken as loaded and
 // decoded when it comes; if it never comes or cannot be decoded, it is then
-// what a missing one is at load time: a piece's slot stays silent, and an
-// effect switches all sound off.
+// what a missing one is at load time: a piece's slot is empty from then on
+// (the bank asks, mixer_holds_music), and an effect switches all sound off.
 mergeInto(LibraryManager.library, {
   $Mixer__deps: ['$FS'],
   $Mixer: {
@@ -57,34 +57,25 @@ mergeInto(LibraryManager.library, {
       source.start();
       Mixer.playing = source;
     },
-    // Mono or stereo, 8 or 16 bits.
+    // An AudioBuffer of the effect (readWav, wav_web.js), or null.
     decodeWav: function(bytes) {
-      var view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
-      var tag = function(at) { return String.fromCharCode(bytes[at], bytes[at + 1], bytes[at + 2], bytes[at + 3]); };
-      if (bytes.length < 12 || tag(0) != 'RIFF' || tag(8) != 'WAVE') return null;
-      var format = null;
-      for (var at = 12; at + 8 <= bytes.length; at += 8 + view.getUint32(at + 4, true) + (view.getUint32(at + 4, true) & 1)) {
-        var size = view.getUint32(at + 4, true);
-        if (tag(at) == 'fmt ' && size >= 16) {
-          format = { type: view.getUint16(at + 8, true), channels: view.getUint16(at + 10, true),
-                     rate: view.getUint32(at + 12, true), bits: view.getUint16(at + 22, true) };
-        } else if (tag(at) == 'data' && format) {
-          if (format.type != 1 || (format.bits != 8 && format.bits != 16) || format.channels < 1 || format.channels > 2) return null;
-          var step = format.bits / 8 * format.channels;
-          var frames = Math.floor(Math.min(size, bytes.length - at - 8) / step);
-          if (frames < 1) return null;
-          var buffer = Mixer.context.createBuffer(format.channels, frames, format.rate);
-          for (var c = 0; c < format.channels; c++) {
-            var samples = buffer.getChannelData(c);
-            for (var i = 0; i < frames; i++) {
-              var p = at + 8 + i * step + c * format.bits / 8;
-              samples[i] = format.bits == 16 ? view.getInt16(p, true) / 32768 : (bytes[p] - 128) / 128;
-            }
-          }
-          return buffer;
+      var wav = readWav(bytes);
+      if (!wav) return null;
+      try {
+        var buffer = Mixer.context.createBuffer(wav.channels, wav.frames, wav.rate);
+      } catch (e) {
+        return null;  // a rate the browser does not play
+      }
+      var view = new DataView(wav.samples.buffer, wav.samples.byteOffset, wav.samples.byteLength);
+      var width = wav.bits / 8;
+      for (var c = 0; c < wav.channels; c++) {
+        var samples = buffer.getChannelData(c);
+        for (var i = 0; i < wav.frames; i++) {
+          var p = (i * wav.channels + c) * width;
+          samples[i] = width == 2 ? view.getInt16(p, true) / 32768 : (view.getUint8(p) - 128) / 128;
         }
       }
-      return null;
+      return buffer;
     }
   },
 
@@ -131,6 +122,13 @@ mergeInto(LibraryManager.library, {
     Mixer.music[slot] = null;
     if (bytes !== true) decode(bytes);
     return 1;
+  },
+
+  // A piece decoded or still on its way; not one known never to come or
+  // not to decode.
+  mixer_holds_music__deps: ['$Mixer'],
+  mixer_holds_music: function(slot) {
+    return Mixer.music[slot] !== undefined ? 1 : 0;
   },
 
   mixer_load_effect__deps: ['$Mixer', 'mixer_halt_music', 'mixer_halt_channel'],

@@ -16,7 +16,11 @@ static int master_vol;
 
 static bool ValidSlot(int slot) { return slot >= 0 && slot < kSoundSlots; }
 
-bool soundHasMusic(int slot) { return ValidSlot(slot) && music[slot]; }
+// Asked of the mixer too: the browser's may learn only later that a piece
+// will never come or cannot be decoded, and its slot is then empty.
+static bool HoldsMusic(int slot) { return ValidSlot(slot) && music[slot] && g_host.mixer.holdsMusic(slot); }
+
+bool soundHasMusic(int slot) { return HoldsMusic(slot); }
 bool soundHasEffect(int id) { return ValidSlot(id) && chunk[id]; }
 
 void soundInitBuffer() {
@@ -30,7 +34,7 @@ void soundInitBuffer() {
 }
 
 void soundLoadBuffer(int slot, const char* path, int loops) {
-    if (!ValidSlot(slot) || music[slot]) return;
+    if (!ValidSlot(slot) || HoldsMusic(slot)) return;
     music[slot] = g_host.mixer.loadMusic(slot, path);
     musicLoop[slot] = loops;
 }
@@ -43,13 +47,13 @@ void soundLoadBufferSE(int slot, const char* path) {
 }
 
 void soundPlayBgm(int slot) {
-    if (!ValidSlot(slot) || !music[slot] || !sound_use) return;
+    if (!HoldsMusic(slot) || !sound_use) return;
     g_host.mixer.playMusic(slot, musicLoop[slot]);
     g_host.mixer.musicVolume(master_vol * play_bgmvol / 100);
 }
 
 void soundStopBgm(int slot) {
-    if (sound_use && ValidSlot(slot) && music[slot]) g_host.mixer.haltMusic();
+    if (sound_use && HoldsMusic(slot)) g_host.mixer.haltMusic();
 }
 
 void soundStopSe(int id) {

@@ -65,12 +65,19 @@ const pageHelpers = () => {
       }
     return box;
   };
-  // Every sound started: looping (music) or not, and its length in samples.
+  // Every sound started: looping (music) or not, and its length in samples;
+  // the music stopped.
   window.soundsStarted = [];
   const start = AudioBufferSourceNode.prototype.start;
   AudioBufferSourceNode.prototype.start = function (...args) {
     window.soundsStarted.push({ loop: this.loop, samples: this.buffer.length });
     return start.apply(this, args);
+  };
+  window.musicStops = 0;
+  const stop = AudioBufferSourceNode.prototype.stop;
+  AudioBufferSourceNode.prototype.stop = function (...args) {
+    window.musicStops += this.loop;
+    return stop.apply(this, args);
   };
   // A PNG, e.g. a screenshot, decoded by the browser.
   window.pngPixels = async (base64) => {

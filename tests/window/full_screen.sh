@@ -68,16 +68,19 @@ until sleep 0.3 && shoot "$win" "$tmp/again.png" && compare -metric AE "$tmp/aga
     [ "$tries" -le 20 ] || fail "the window does not settle after F11"
 done
 
-# Alt+Enter, held as long as a chop would be: full screen and nothing else,
-# the title menu stays where it is.
+# Alt+Enter, held as long as a chop would be, key $1 let go some frames
+# before key $2: full screen and nothing else, the title menu stays where
+# it is, whichever goes first.
 alt_enter() {
     xdotool keydown --window "$win" alt keydown --window "$win" Return
     sleep 0.15
-    xdotool keyup --window "$win" Return keyup --window "$win" alt
+    xdotool keyup --window "$win" "$1"
+    sleep 0.15
+    xdotool keyup --window "$win" "$2"
 }
-alt_enter
+alt_enter Return alt
 expect_size 1920x1080 "after Alt+Enter"
-alt_enter
+alt_enter alt Return
 expect_size 1280x960 "after Alt+Enter again"
 # Waits some 3 s for the window to show the title as it was before (yes)
 # or anything else (no); fails with $2 otherwise.
