@@ -247,8 +247,9 @@ test('the game in chromium', async (t) => {
     // Polled by a timer: a hidden page draws no animation frames.
     const elsewhere = (p) => p.waitForFunction(() => document.body.dataset.state === 'elsewhere' &&
                                                document.getElementById('play-here').offsetWidth, { polling: 100 });
+    // Each file of save/ by name and a checksum of its bytes.
     const saves = (p) => p.evaluate(() => Module.FS.readdir('/save').filter((n) => n[0] !== '.')
-                                      .map((n) => n + Module.FS.readFile('/save/' + n).join()));
+                                      .map((n) => n + Module.FS.readFile('/save/' + n).reduce((h, b) => (h * 31 + b) | 0, 7)));
     await page.reload();
     await startGame();
     await page.evaluate(() => Module.recordsStored());
