@@ -163,10 +163,11 @@ async function runSequence(site, options, seed, log) {
 
   const frames = (tab) => tab.page.evaluate(() => Module.frames || 0);
   const state = (tab) => tab.page.evaluate(() => document.body.dataset.state);
-  // Polled from here: timers and frames stand still in a hidden page.
+  // Polled from here: timers and frames stand still in a hidden page. A
+  // page may be loading anew (a stopped game taken back starts afresh).
   const until = async (what, check, ms = 60000) => {
     for (const end = Date.now() + ms; Date.now() < end; await new Promise((r) => setTimeout(r, 20)))
-      if (await check()) return;
+      if (await check().catch(() => false)) return;
     throw new Lost(`timed out waiting for ${what}`);
   };
   const waitFrames = async (tab, n) => {

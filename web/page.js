@@ -1,19 +1,22 @@
 // The page around the game: it scales the canvas, waits for a click, tap or
 // key (browsers only start sound after one), starts the game and offers
 // another one when it has ended. document.body.dataset.state tells where it
-// is: loading, ready, playing, ended or failed.
+// is: loading, ready, playing, ended, failed, or elsewhere while another page
+// of the site plays (one_game.js).
 'use strict';
 
 var canvas = document.getElementById('screen');
 var message = document.getElementById('message');
 var text = document.getElementById('text');
 var again = document.getElementById('again');
+var playHere = document.getElementById('play-here');
 
 function show(state, words) {
   document.body.dataset.state = state;
   text.textContent = words;
   message.hidden = state == 'playing';
   again.hidden = state != 'ended';
+  playHere.hidden = state != 'elsewhere';
 }
 
 // On a touch screen the page shows its own controls and speaks of taps:
@@ -74,6 +77,10 @@ var Module = {
   },
   onAbort: function() {
     show('failed', 'The game stopped with an error.');
+  },
+  onStorageLost: function() {
+    document.getElementById('storage-lost').hidden = false;
+    fit();
   }
 };
 

@@ -9,6 +9,7 @@
 #include "scenes/scenes.h"
 
 EM_JS(void, ReportGameEnded, (int code), {
+    Module.lifecycle.gameEnded();
     if (Module.onGameEnded) Module.onGameEnded(code);
 });
 

@@ -46,15 +46,16 @@ uint32_t ClockUs() {
 // a background tab's slow timers.
 EM_ASYNC_JS(void, PageSleep, (int us), { await Module.lifecycle.sleep(us); });
 EM_JS(bool, TakeSaveRequest, (), { return Module.lifecycle.takeSaveRequest(); });
-EM_JS(bool, PageHidden, (), { return document.hidden; });
+EM_JS(bool, PageResting, (), { return Module.lifecycle.resting(); });
 
 // Between two frames: save if the page may go away, and run no frame while
-// it is hidden. The frame wait counts from its own end, so no burst of
-// frames follows, and play time counts only the frames run.
+// it is hidden or another page of the site has taken the game over. The
+// frame wait counts from its own end, so no burst of frames follows, and
+// play time counts only the frames run.
 void BetweenFrames() {
     for (;;) {
         if (TakeSaveRequest()) SaveBeforeLeaving();
-        if (!PageHidden()) return;
+        if (!PageResting()) return;
         PageSleep(60 * 1000000);
     }
 }

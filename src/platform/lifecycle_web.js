@@ -1,6 +1,8 @@
-// The page's life around the game: shown, hidden, going away. A page may be
-// closed, reloaded or discarded by a phone without any shutdown, so the game
-// saves whenever its page is hidden or left, and runs no frames while hidden.
+// The page's life around the game: shown, hidden, going away, taken over by
+// another page of the site. A page may be closed, reloaded or discarded by a
+// phone without any shutdown, so the game saves whenever its page is hidden
+// or left, and runs no frames while hidden. Taken over, it saves once more
+// and runs no frames again: the other page plays from what it saved.
 // The page only asks and wakes the game from its sleep; the game saves and
 // waits in its own turn, between frames (host_web.cpp), so no save ever
 // lands in the middle of a frame.
@@ -8,27 +10,40 @@ Module['lifecycle'] = (function() {
   var life = {
     saveWanted: false,
     wake: null,            // ends the game's current sleep early
-    soundSuspended: false  // sound we stopped when the page was hidden
+    soundSuspended: false, // sound we stopped when the page was hidden
+    stopped: false,        // taken over: no frames and no saves any more
+    still: null,           // settles stop() once the game has saved
+    ended: false           // the game has returned
   };
+  function settleStill() {
+    var s = life.still;
+    life.still = null;
+    if (s) s();
+  }
   function wake() {
     var w = life.wake;
     life.wake = null;
     if (w) w();
   }
-  function leaving() {
-    life.saveWanted = true;
+  function silence() {
     var audio = Module['audioContext'];
     if (audio && audio.state == 'running') {
       audio.suspend();
       life.soundSuspended = true;
     }
+  }
+  // Once stopped, a save would store this page's old records over those of
+  // the page that plays now.
+  function leaving() {
+    if (!life.stopped) life.saveWanted = true;
+    silence();
     wake();
   }
   document.addEventListener('visibilitychange', function() {
     if (document.hidden) return leaving();
     // Only sound that ran before: a context still waiting for a gesture
     // would only complain.
-    if (life.soundSuspended && Module['audioContext']) Module['audioContext'].resume();
+    if (life.soundSuspended && !life.stopped && Module['audioContext']) Module['audioContext'].resume();
     life.soundSuspended = false;
     wake();
   });
@@ -61,6 +76,25 @@ Module['lifecycle'] = (function() {
     var wanted = life.saveWanted;
     life.saveWanted = false;
     return wanted;
+  };
+  // Asked between frames, after any save: true while no frame may run.
+  life.resting = function() {
+    settleStill();
+    return document.hidden || life.stopped;
+  };
+  // Another page takes the game over: settles once the game has saved what
+  // it has and runs no more frames (or has ended anyway).
+  life.stop = function() {
+    life.stopped = true;
+    life.saveWanted = true;
+    silence();
+    var still = life.ended ? Promise.resolve() : new Promise(function(done) { life.still = done; });
+    wake();
+    return still;
+  };
+  life.gameEnded = function() {
+    life.ended = true;
+    settleStill();
   };
   return life;
 })();

@@ -47,16 +47,27 @@ var RecordsJournal = {
   }
 };
 
+// A browser that refuses IndexedDB, or whose storage is full, keeps none of
+// it: the page tells the player (Module.onStorageLost).
+function RecordsLost(what) {
+  err(what);
+  if (Module['onStorageLost']) Module['onStorageLost']();
+}
+
 Module['preRun'] = [].concat(Module['preRun'] || [], function() {
   ['/save', '/replay'].forEach(function(folder) {
     FS.mkdir(folder);
     FS.mount(IDBFS, {}, folder);
   });
   addRunDependency('records');
-  FS.syncfs(true, function(error) {
-    if (error) err('The saved records could not be read: ' + error);
-    if (RecordsJournal.restore()) Module['storeRecords']();
-    removeRunDependency('records');
+  // Another page of the site may be playing: the records are read once it
+  // has stored them and this page plays (Module.playsHere, from the page).
+  Promise.resolve(Module['playsHere']).then(function() {
+    FS.syncfs(true, function(error) {
+      if (error) RecordsLost('The saved records could not be read: ' + error);
+      if (RecordsJournal.restore()) Module['storeRecords']();
+      removeRunDependency('records');
+    });
   });
 });
 
@@ -71,7 +82,7 @@ Module['preRun'] = [].concat(Module['preRun'] || [], function() {
     }
     storing = new Promise(function(done) {
       FS.syncfs(false, function(error) {
-        if (error) err('The records could not be stored: ' + error);
+        if (error) RecordsLost('The records could not be stored: ' + error);
         else if (!again) RecordsJournal.drop();
         done();
       });

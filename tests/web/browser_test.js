@@ -240,6 +240,58 @@ test('the game in chromium', async (t) => {
               `play time ${after.time - before.time} frames for ${ran} frames run`);
   });
 
+  // A second tab, window or installed app of the site: one game at a time,
+  // and nothing the player did in either is lost.
+  await t.test('a second page waits; taking over stops the first, with all it did; and back', async () => {
+    const [first, ready] = [page, (p) => p.waitForFunction(() => document.body.dataset.state === 'ready')];
+    // Polled by a timer: a hidden page draws no animation frames.
+    const elsewhere = (p) => p.waitForFunction(() => document.body.dataset.state === 'elsewhere' &&
+                                               document.getElementById('play-here').offsetWidth, { polling: 100 });
+    // Each file of save/ by name and a checksum of its bytes.
+    const saves = (p) => p.evaluate(() => Module.FS.readdir('/save').filter((n) => n[0] !== '.')
+                                      .map((n) => n + Module.FS.readFile('/save/' + n).reduce((h, b) => (h * 31 + b) | 0, 7)));
+    await page.reload();
+    await startGame();
+    await page.evaluate(() => Module.recordsStored());
+    const before = await storedRecord();
+    const second = await openPage();
+    await second.goto(url);
+    await elsewhere(second);
+    await first.bringToFront();
+    // Every volume key, then a new game: its work records are written.
+    for (const key of ['Minus', 'NumpadSubtract', 'Minus', 'NumpadSubtract', 'Equal', 'NumpadAdd', 'z', 'z']) await tap(key);
+    // The first hidden, the second shown and hidden again: it stores nothing.
+    await second.bringToFront();
+    await first.waitForFunction(() => document.hidden && Module.audioContext.state === 'suspended');
+    const ran = await frames();
+    await (await browser.newPage()).bringToFront();
+    await first.evaluate(() => Module.recordsStored());
+    assert.deepStrictEqual(await storedRecord(), { time: before.time + ran - 1, volume: before.volume - 20 });
+    const files = await saves(first);
+    assert.strictEqual(files.length, 3, 'settings and both work records');
+
+    await second.bringToFront();
+    await second.click('#play-here');
+    await elsewhere(first);
+    await ready(second);
+    assert.deepStrictEqual(await saves(second), files);
+    page = second;
+    await startGame();
+    await tap('Minus');
+    await quit();
+    assert.ok(await page.$eval('#storage-lost', (e) => e.hidden));
+
+    await first.bringToFront();
+    await new Promise((done) => setTimeout(done, 300));
+    assert.strictEqual(await first.evaluate(() => Module.frames), ran, 'the stopped game runs no frame when shown');
+    await first.click('#play-here');
+    await elsewhere(second);
+    await ready(first);
+    assert.deepStrictEqual(await saves(first), await saves(second), 'the second\'s last volume step too');
+    await second.close();
+    page = first;
+  });
+
   await t.test('a slow start and late frames wait no longer than they must; music that never comes stops none', async () => {
     // The music's pack is held back until the game has started, then
     // refused; here and below, not from the service worker's cache.
@@ -284,8 +336,9 @@ test('the game in chromium', async (t) => {
     await page.setRequestInterception(false);
   });
 
-  await t.test('?debug in the address shows the overlay; effects that never come switch sound off', async () => {
+  await t.test('?debug shows the overlay; effects that never come switch sound off; storage refused, it says so', async () => {
     refuse('game.pack');
+    await page.evaluateOnNewDocument(() => (indexedDB.open = () => { throw new DOMException('No', 'SecurityError'); }));
     await page.goto(url + '?debug');
     await startGame();
     await tap('z');
@@ -297,7 +350,10 @@ test('the game in chromium', async (t) => {
     await waitFrames(10);
     assert.ok((await overlayPixels()) > 0, 'the overlay\'s numbers are drawn over the clearing');
     assert.strictEqual(await page.evaluate(() => soundsStarted.length), sounds, 'no cursor tick, no game music');
+    const said = await page.evaluate(() => document.body.innerText.split('\n').filter((line) => /keep/.test(line)));
+    assert.deepStrictEqual(said, ['This browser will not keep your settings and results here.']);
     takeComplaintsOf('game.pack');
+    complaints.splice(0, complaints.length, ...complaints.filter((c) => !/records could not/.test(c)));
   });
 
   await t.test('no error or warning in the console', () => {
