@@ -54,19 +54,27 @@ Module['lifecycle'] = (function() {
   // page is hidden, shown or left. A plain timer: no polling while waiting.
   // No time at all is one turn of the page's messages, which lets it draw
   // and take keys: a zero timer would wait 4 ms once timers nest, as every
-  // frame's does.
-  var turn = new MessageChannel();
+  // frame's does. Either is cut short alike: a page being closed runs no
+  // further turn, so the game must save within the event that says so.
+  var turn = new MessageChannel(), turns = 0;
   life.sleep = function(us) {
     return new Promise(function(done) {
-      if (us <= 0) {
-        turn.port1.onmessage = function() { done(); };
-        turn.port2.postMessage(null);
-        return;
+      var timer = null, mine = ++turns, settled = false;
+      if (us > 0) {
+        timer = setTimeout(settle, Math.ceil(us / 1000));
+      } else {
+        turn.port1.onmessage = function(e) {
+          if (e.data === mine) settle();
+        };
+        turn.port2.postMessage(mine);
       }
-      var timer = setTimeout(settle, Math.ceil(us / 1000));
+      // Once only: a turn cut short still comes, when a later sleep may
+      // already be waiting to be woken.
       function settle() {
+        if (settled) return;
+        settled = true;
         clearTimeout(timer);
-        life.wake = null;
+        if (life.wake === settle) life.wake = null;
         done();
       }
       life.wake = settle;

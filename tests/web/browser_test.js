@@ -334,6 +334,19 @@ test('the game in chromium', async (t) => {
     takeComplaintsOf('music.pack');
     page.off('request', holdMusic);
     await page.setRequestInterception(false);
+
+    // Every frame late, the game only ever waits for a turn: closed, it
+    // still saves within the close, before a turn that never comes.
+    const before = await storedRecord();
+    await page.evaluate(() => (Module.frameTimes = { push: (at) => { while (performance.now() < at + 20); } }));
+    await tap('Minus');
+    await page.close();
+    page = await openPage();
+    await page.setBypassServiceWorker(true);
+    await page.goto(url);
+    await page.waitForFunction(() => document.body.dataset.state === 'ready');
+    await page.evaluate(() => Module.recordsStored());
+    assert.strictEqual((await storedRecord()).volume, before.volume - 10);
   });
 
   await t.test('?debug shows the overlay; effects that never come switch sound off; storage refused, it says so', async () => {
