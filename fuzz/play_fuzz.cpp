@@ -70,7 +70,7 @@ int g_home = -1;
 uint32_t ClockUs() { return g_run.now; }
 void SleepUs(uint32_t us) { g_run.now += us; }
 
-bool Pad(int axes[2], int buttons[10]) {
+bool Pad(int axes[2], int buttons[kPadButtons]) {
     uint8_t p = g_run.pad;
     if (!p) return false;
     for (int a = 0; a < 2; a++) {

@@ -124,6 +124,9 @@ TEST(Game, EveryRuleOfOneVariedGame) {
     EXPECT_EQ(r.scoresShown, (std::vector<int>{Play(kPlayFrames) - 1, 4600}));
     // The signals, the points of each chop and the sounds that go with them.
     EXPECT_EQ(numbers, kNumbers);
+    std::vector<int> felt;  // each scoring chop reaches the host once, in its own frame
+    for (auto [p, points] : kNumbers) felt.push_back(Play(p) - 1);
+    EXPECT_EQ(r.chopsFelt, felt);
     std::vector<int> expectedEffects;
     for (int p : kSignals) expectedEffects.push_back(SE_OO * 10000 + p);
     for (auto [p, points] : kNumbers) expectedEffects.push_back((points == 1000 ? SE_KAN : SE_HIT1) * 10000 + p);

@@ -25,7 +25,7 @@ namespace {
 
 uint32_t g_now;                  // microseconds
 std::vector<uint32_t> g_sleeps;  // microseconds
-int g_axes[2], g_buttons[10];
+int g_axes[2], g_buttons[kPadButtons];
 bool g_pad;
 
 struct Platform : ::testing::Test {
@@ -36,9 +36,9 @@ struct Platform : ::testing::Test {
         harness::OpenScreen();
         g_host.clockUs = [] { return g_now; };
         g_host.sleepUs = [](uint32_t us) { g_sleeps.push_back(us), g_now += us; };
-        g_host.readPad = [](int axes[2], int buttons[10]) {
+        g_host.readPad = [](int axes[2], int buttons[kPadButtons]) {
             std::copy(g_axes, g_axes + 2, axes);
-            std::copy(g_buttons, g_buttons + 10, buttons);
+            std::copy(g_buttons, g_buttons + kPadButtons, buttons);
             return g_pad;
         };
         ResetGameFlag();
@@ -56,7 +56,7 @@ struct Platform : ::testing::Test {
     static void Release() {
         harness::ClearKeys();
         g_pad = false, g_axes[0] = g_axes[1] = 0;
-        std::fill(g_buttons, g_buttons + 10, 0);
+        std::fill(g_buttons, g_buttons + kPadButtons, 0);
     }
     static std::set<int> Held() {
         std::set<int> held;

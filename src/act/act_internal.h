@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "act/chop.h"
 #include "platform/picture_files.h"
 
 // Sub-states of the scene (sn); any other value is the leave step.
@@ -21,7 +22,6 @@ enum PlayerField {
 
 constexpr int kPlayerFields = 50;
 constexpr int kPlayFrames = 3600;
-constexpr int kSignalPeriod = 121;  // play frames from the last signal or push to the next signal
 constexpr int kPieces = 40;
 constexpr int kNumbers = 80;
 constexpr int kSaveData = 512;

@@ -1,20 +1,11 @@
 // The reaction game: a signal every 121 frames, points by how fast the chop
 // key answers it.
 #include "act/act_internal.h"
+#include "platform/frame.h"
 #include "platform/input.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
 #include "sound/sound.h"
-
-constexpr int kWindowFrames = 60;  // a signal stays open this long unless chopped
-constexpr int kFastFrames = 10;    // a chop in the window's first 10 frames is a fast one
-constexpr int kFastPoints = 1000;
-constexpr int kPointsPerFrameLeft = 10;  // a slower chop: 10 points for each window frame left
-constexpr int kSwingFrames = 30;
-constexpr int kFigureX = 150, kFigureY = 100;
-constexpr int kSignalX = 80, kSignalY = 132;
-constexpr int kLogX = 150, kLogY = 164;
-constexpr int kNumberX = 130;
 
 void se_wav(int effect) { soundPlaySe(effect); }
 
@@ -24,6 +15,7 @@ static void ScoreChop() {
     player[score] += points;
     p_shot_f2_set(kNumberX, kLogY, points);
     se_wav(fast ? SE_KAN : SE_HIT1);
+    ReportChop();
     p_shot_f_set(kLogX, kLogY, 0);
     p_shot_f_set(kLogX, kLogY, 1);
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "act/act_internal.h"
+
 #include "platform/frame.h"
 #include "platform/host.h"
 #include "platform/input.h"
@@ -69,8 +71,20 @@ int StartUp(bool fullscreen) {
     return 0;
 }
 
+// A platform may end without a shutdown (a page closed in the middle of a
+// game): then the records are written as the action scene writes them when
+// it ends. The game never reads them back mid-game, so writing them early
+// changes nothing in it.
+static void SaveWithGame() {
+    if (g_runningScene == SCENE_ACT)
+        save_file_w();
+    else
+        SaveGameFlag("save/config");
+}
+
 int SDL_main(int argc, char* argv[]) {
     (void)argv;
+    g_host.saveBeforeLeaving = SaveWithGame;
     if (StartUp(argc >= 2) != 0) return 1;
     scenemanager();
     ExitProgram();

@@ -79,6 +79,8 @@ int Set_Volume(int volume) {
 
 void ReportScore(int score) { g_host.scoreShown(score); }
 
+void ReportChop() { g_host.chopScored(); }
+
 void BltGSreface(int zoom) { g_host.pictures.magnify(zoom); }
 
 void halt() {

@@ -24,3 +24,6 @@ int Set_Volume(int volume);
 // The final score, as the result screen shows it: the host may offer more
 // around the game with it (the page offers to share it).
 void ReportScore(int score);
+
+// A chop that scored, for the host to make felt where it can.
+void ReportChop();

@@ -9,6 +9,9 @@
 
 #include "platform/keyboard.h"
 
+// The gamepad buttons the game reads, by the joystick's numbering.
+constexpr int kPadButtons = 10;
+
 struct SDL_Surface;
 struct SDL_Color;
 
@@ -75,7 +78,7 @@ struct Host {
     void (*readKeys)(bool held[kKeyboardKeys]);
     bool (*openPad)();
     void (*closePad)();
-    bool (*readPad)(int axes[2], int buttons[10]);
+    bool (*readPad)(int axes[2], int buttons[kPadButtons]);
     bool (*pollEvent)(WindowEvent* event);
     void (*toggleFullScreen)();
 
@@ -92,6 +95,15 @@ struct Host {
     // A game's final score as its result shows, for a platform that offers
     // more around the game (the page offers to share it).
     void (*scoreShown)(int score);
+
+    // A chop that scored, for a platform that makes it felt (the page buzzes
+    // a phone); the game's sounds say it everywhere else.
+    void (*chopScored)();
+
+    // What the game writes when it may end without a shutdown (a page
+    // hidden or closed): the app fills it in at start; a platform that can
+    // end so calls it between frames.
+    void (*saveBeforeLeaving)();
 };
 
 // The parts hosts are made of: SDL's surfaces (pictures_sdl.cpp), the
@@ -103,7 +115,7 @@ extern const HostPictures kPagePictures;
 extern const HostMixer kSdlMixer;
 bool SdlOpenPad();
 void SdlClosePad();
-bool SdlReadPad(int axes[2], int buttons[10]);
+bool SdlReadPad(int axes[2], int buttons[kPadButtons]);
 
 extern Host g_host;
 

@@ -143,13 +143,14 @@ void Present() { SDL_Flip(g_screen); }
 
 void RecordsWritten() {}  // the files are the storage
 void ScoreShown(int) {}   // the window shows it
+void ChopScored() {}      // the sounds say it
 
 }  // namespace
 
 Host PlatformHost() {
-    return Host{StartVideo, NameWindow,   SDL_Quit,    Error,          ClockUs,   SleepUs,
-                ReadKeys,   SdlOpenPad,   SdlClosePad, SdlReadPad,     PollEvent, ToggleFullScreen,
-                Present,    kSdlPictures, kSdlMixer,   RecordsWritten, ScoreShown};
+    return Host{StartVideo, NameWindow,     SDL_Quit,   Error,      ClockUs,          SleepUs, ReadKeys,
+                SdlOpenPad, SdlClosePad,    SdlReadPad, PollEvent,  ToggleFullScreen, Present, kSdlPictures,
+                kSdlMixer,  RecordsWritten, ScoreShown, ChopScored, nullptr};
 }
 
 Host g_host = PlatformHost();

@@ -12,7 +12,6 @@
 #include "platform/host.h"
 #include "platform/records.h"
 #include "platform/surfaces.h"
-#include "sound/sound_files.h"
 
 extern "C" {
 int mixer_open();
@@ -54,7 +53,7 @@ EM_JS(bool, PageResting, (), { return Module.lifecycle.resting(); });
 // play time counts only the frames run.
 void BetweenFrames() {
     for (;;) {
-        if (TakeSaveRequest()) SaveBeforeLeaving();
+        if (TakeSaveRequest()) g_host.saveBeforeLeaving();
         if (!PageResting()) return;
         PageSleep(60 * 1000000);
     }
@@ -169,16 +168,10 @@ SDL_Surface* LoadPicture(const char* path, bool keyed) {
     return kPagePictures.load(path, keyed);
 }
 
-// A scoring chop (its sounds are played for nothing else) is felt too,
-// where the device can.
-EM_JS(void, Vibrate, (), {
+// A scoring chop is felt too, where the device can.
+EM_JS(void, ChopScored, (), {
     if (navigator.vibrate) navigator.vibrate(40);
 });
-
-void PlayEffect(int channel, int slot) {
-    mixer_play_effect(channel, slot);
-    if (slot == SE_HIT1 || slot == SE_KAN) Vibrate();
-}
 
 EM_JS(void, RecordsWritten, (), { Module.storeRecords(); });
 EM_JS(void, ScoreShown, (int score), {
@@ -190,12 +183,12 @@ EM_JS(void, ScoreShown, (int score), {
 Host PlatformHost() {
     const HostMixer mixer = {mixer_open,         mixer_close, mixer_load_music,    mixer_holds_music,
                              mixer_load_effect,  mixer_free,  mixer_play_music,    mixer_halt_music,
-                             mixer_music_volume, PlayEffect,  mixer_effect_volume, mixer_halt_channel};
+                             mixer_music_volume, mixer_play_effect,  mixer_effect_volume, mixer_halt_channel};
     HostPictures pictures = kPagePictures;
     pictures.load = LoadPicture;
     return Host{StartVideo, NameWindow, Quit,        Error,          ClockUs,   SleepUs,
                 ReadKeys,   SdlOpenPad, SdlClosePad, SdlReadPad,     PollEvent, ToggleFullScreen,
-                Present,    pictures,   mixer,       RecordsWritten, ScoreShown};
+                Present,    pictures,   mixer,       RecordsWritten, ScoreShown, ChopScored, nullptr};
 }
 
 Host g_host = PlatformHost();

@@ -8,7 +8,7 @@ int key_eventPress_old[kKeySlots];
 int key_eventPush[kKeySlots];
 
 // Joystick buttons 0 to 9 feed these slots.
-static const int kButtonSlot[10] = {12, 15, 14, 13, 11, 10, 17, 16, 9, 8};
+static const int kButtonSlot[kPadButtons] = {12, 15, 14, 13, 11, 10, 17, 16, 9, 8};
 constexpr int kAxisThreshold = 16384;
 
 void KeyInit() {
@@ -23,7 +23,7 @@ void KeyInput() {
     bool keys[kKeyboardKeys];
     g_host.readKeys(keys);
     int axes[2] = {0, 0};
-    int buttons[10] = {0};
+    int buttons[kPadButtons] = {0};
     g_host.readPad(axes, buttons);  // leaves them at rest when there is no joystick
 
     int* press = key_eventPress;
@@ -40,7 +40,7 @@ void KeyInput() {
     // Keyboard players get the volume buttons too; '+' is shift and '=' on many layouts.
     if (keys[KB_EQUALS] || keys[KB_PLUS] || keys[KB_KP_PLUS]) press[kKeyVolumeUp] = 1;
     if (keys[KB_MINUS] || keys[KB_KP_MINUS]) press[kKeyVolumeDown] = 1;
-    for (int b = 0; b < 10; b++)
+    for (int b = 0; b < kPadButtons; b++)
         if (buttons[b]) press[kButtonSlot[b]] = 1;
 
     for (int i = 0; i < kKeySlots; i++) {

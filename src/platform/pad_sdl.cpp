@@ -21,9 +21,9 @@ void SdlClosePad() {
     joystick = nullptr;
 }
 
-bool SdlReadPad(int axes[2], int buttons[10]) {
+bool SdlReadPad(int axes[2], int buttons[kPadButtons]) {
     if (!joystick) return false;
     for (int a = 0; a < 2; a++) axes[a] = SDL_JoystickGetAxis(joystick, a);
-    for (int b = 0; b < 10; b++) buttons[b] = SDL_JoystickGetButton(joystick, b);
+    for (int b = 0; b < kPadButtons; b++) buttons[b] = SDL_JoystickGetButton(joystick, b);
     return true;
 }

@@ -166,9 +166,6 @@ void ResetGameFlag() { std::memset(gameflag, 0, sizeof gameflag); }
 int LoadGameFlag(const char* path) { return LoadRecord(path, gameflag); }
 int SaveGameFlag(const char* path) { return SaveRecord(path, gameflag); }
 
-static void SaveSettings() { SaveGameFlag("save/config"); }
-void (*SaveBeforeLeaving)() = SaveSettings;
-
 void ResetGameFlag2() { std::memset(gameflag2, 0, sizeof gameflag2); }
 int LoadGameFlag2(const char* path) { return LoadRecord(path, gameflag2); }
 int SaveGameFlag2(const char* path) { return SaveRecord(path, gameflag2); }

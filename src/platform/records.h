@@ -58,7 +58,3 @@ int GetConfig(const char* path, const char* key);
 
 void main_init_config();
 
-// What is written when the platform may go away without a shutdown (the
-// browser's page hidden or left): the settings record; the browser's entry
-// makes it write a running game's work records too.
-extern void (*SaveBeforeLeaving)();

@@ -24,7 +24,7 @@ const bool kHeadless = setenv("SDL_VIDEODRIVER", "dummy", 0) == 0 && setenv("SDL
 struct Pad {
     bool present = false;
     int axes[2] = {0, 0};
-    int buttons[10] = {0};
+    int buttons[kPadButtons] = {0};
 } g_pad;
 
 bool g_held[kKeyboardKeys];
@@ -46,10 +46,10 @@ void VirtualSleepUs(uint32_t us) {
     g_live.result->sleeps.back() = ms;
 }
 
-bool ReadPad(int axes[2], int buttons[10]) {
+bool ReadPad(int axes[2], int buttons[kPadButtons]) {
     if (!g_pad.present) return false;
     for (int a = 0; a < 2; a++) axes[a] = g_pad.axes[a];
-    for (int b = 0; b < 10; b++) buttons[b] = g_pad.buttons[b];
+    for (int b = 0; b < kPadButtons; b++) buttons[b] = g_pad.buttons[b];
     return true;
 }
 
@@ -69,6 +69,8 @@ void PresentAndLook() {
     r.frames++;
     if (g_live.script->onPresent) g_live.script->onPresent(r.frames);
 }
+
+void RecordChop() { g_live.result->chopsFelt.push_back(g_live.result->frames); }
 
 void RecordScore(int score) {
     g_live.result->scoresShown.push_back(g_live.result->frames);
@@ -139,6 +141,7 @@ Result RunGame(const GameDir& dir, const Script& script) {
     g_host.present = PresentAndLook;
     g_host.pollEvent = PollAndScript;
     g_host.scoreShown = RecordScore;
+    g_host.chopScored = RecordChop;
     if (script.host) script.host(g_host);
 
     std::vector<std::string> words = {"tavikoro"};

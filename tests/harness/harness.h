@@ -59,6 +59,7 @@ struct Result {
     bool timedOut = false;
     std::vector<uint32_t> sleeps;  // each wait's sleep, in virtual milliseconds
     std::vector<int> scoresShown;  // (frame, score) pairs the game reported to the host
+    std::vector<int> chopsFelt;    // frames in which the game reported a scoring chop
 };
 
 Result RunGame(const GameDir& dir, const Script& script);
