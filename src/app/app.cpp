@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "act/act_internal.h"
-
 #include "platform/frame.h"
 #include "platform/host.h"
 #include "platform/input.h"
