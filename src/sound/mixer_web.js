@@ -26,6 +26,7 @@ mergeInto(LibraryManager.library, {
     wantedLoops: -1,
     musicVolume: 1,
     off: false,        // an effect came too late to say it was missing
+    // The page's hold on the sound, the one way it reaches the context.
     offer: function() {
       Module['sound'] = {
         start: function() {
