@@ -4,10 +4,12 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
+#include <png.h>
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,45 @@ TEST(Pictures, SizePaletteAndSeeThroughParts) {
         for (int y = 0; y < p.h; ++y)
             for (int x = 0; x < p.w; ++x) keyed += img.at(x, y) == 0;
         EXPECT_TRUE(p.seeThrough ? keyed * 100 >= long(p.seeThrough) * p.w * p.h : keyed == 0) << keyed;
+    }
+}
+
+// The desktop's and the home screen's icons: palette PNGs small enough for a
+// phone to fetch at once, every size the 64-pixel icon with square pixels,
+// see-through around the art and otherwise in the game's own colours.
+TEST(Pictures, IconsAreSmallPalettePngsOfOneDrawing) {
+    const Bmp swatch(kPalettePicture.path);
+    ASSERT_TRUE(swatch.s && swatch.s->format->palette);
+    const SDL_Color* pal = swatch.s->format->palette->colors;
+    std::vector<uint8_t> first;
+    for (int size : {64, 128, 192, 512}) {
+        const std::string path =
+            std::string(ICON_DIR) + (size == 64 ? "/tavikoro.png" : "/tavikoro-" + std::to_string(size) + ".png");
+        SCOPED_TRACE(path);
+        EXPECT_LT(std::filesystem::file_size(path), 32u * 1024);
+        png_image img{};
+        img.version = PNG_IMAGE_VERSION;
+        ASSERT_TRUE(png_image_begin_read_from_file(&img, path.c_str())) << img.message;
+        EXPECT_TRUE(img.format & PNG_FORMAT_FLAG_COLORMAP) << "not a palette PNG";
+        EXPECT_EQ((std::vector<png_uint_32>{img.width, img.height}),
+                  (std::vector<png_uint_32>{png_uint_32(size), png_uint_32(size)}));
+        img.format = PNG_FORMAT_RGBA;
+        std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(img));
+        ASSERT_TRUE(png_image_finish_read(&img, nullptr, rgba.data(), 0, nullptr)) << img.message;
+        if (first.empty()) first = rgba;
+        int wrong = 0, clear = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const uint8_t* p = &rgba[(y * size + x) * 4];
+                wrong += !std::equal(p, p + 4, &first[((y * 64 / size) * 64 + x * 64 / size) * 4]);
+                clear += p[3] == 0;
+                bool ours = p[3] == 0;
+                for (int i = 1; i < 256 && !ours; ++i)
+                    ours = p[3] == 255 && pal[i].r == p[0] && pal[i].g == p[1] && pal[i].b == p[2];
+                wrong += !ours;
+            }
+        EXPECT_EQ(wrong, 0) << "pixels unlike the 64-pixel icon or the palette";
+        EXPECT_TRUE(rgba[3] == 0 && clear * 10 < size * size * 9) << clear << ": see-through around the art only";
     }
 }
 
