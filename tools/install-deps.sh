@@ -3,7 +3,7 @@
 # --tests also what the whole test suite uses.
 set -e
 packages="build-essential cmake pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-gfx1.2-dev
-libvorbis-dev libgtest-dev"
+libvorbis-dev libpng-dev libebur128-dev libgtest-dev"
 if [ "${1:-}" = "--tests" ]; then
     # llvm: the symbolizer the fuzz runs' leak suppressions match through; then
     # the Debian package and its checks; libcaca0 for the classic SDL 1.2 library;
