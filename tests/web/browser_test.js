@@ -10,34 +10,19 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { images, readBmp, frameOf, pageHelpers, openSite } = require('./site.js');
+const { images, chop, readBmp, frameOf, openSite, openPage: newPage, untilState, frames: framesOf, waitFrames: waitFramesOf,
+        press, differencesOf, playFrame, waitForSignal } = require('./site.js');
 
 test('the game in chromium', async (t) => {
   const { browser, url, refuse } = await openSite(t);
   const complaints = [];
-  const openPage = async () => {
-    const p = await browser.newPage();
-    p.on('console', (m) => ['error', 'warn', 'warning'].includes(m.type()) && complaints.push(m.text()));
-    p.on('pageerror', (e) => complaints.push(e.message));
-    await p.setViewport({ width: 1000, height: 800 });
-    await p.evaluateOnNewDocument(pageHelpers);
-    return p;
-  };
+  const openPage = () => newPage(browser, { complaints });
   let page = await openPage();
-
-  const frames = () => page.evaluate(() => Module.frames || 0);
-  const waitFrames = async (n) => {
-    const until = (await frames()) + n;
-    await page.waitForFunction((f) => Module.frames >= f, { polling: 'raf' }, until);
-  };
-  // Held across a few frames: the game samples the keys once a frame.
-  const tap = async (key) => {
-    await page.keyboard.down(key);
-    await waitFrames(3);
-    await page.keyboard.up(key);
-    await waitFrames(3);
-  };
-  const differences = (expected) => page.evaluate((e) => differences(e), expected);
+  // Of the page in play, which a take-over changes.
+  const frames = () => framesOf(page);
+  const waitFrames = (n) => waitFramesOf(page, n);
+  const tap = (key) => press(page, key);
+  const differences = (expected) => differencesOf(page, expected);
   // The play time (in frames) and the volume in save/config as IndexedDB holds it.
   const storedRecord = () =>
     page.evaluate(
@@ -55,7 +40,7 @@ test('the game in chromium', async (t) => {
         })
     );
   const startGame = async () => {
-    await page.waitForFunction(() => document.body.dataset.state === 'ready');
+    await untilState(page, 'ready');
     const timing = await page.evaluate(() => {
       window.clickedAt = performance.now();
       const seen = () => (Module.frames ? (window.firstFrameAt = performance.now()) : requestAnimationFrame(seen));
@@ -73,9 +58,18 @@ test('the game in chromium', async (t) => {
     assert.strictEqual(missing.length, 2, 'the failed fetch and the page\'s word on it');
     complaints.splice(0, complaints.length, ...complaints.filter((c) => !missing.includes(c)));
   };
+  // The page closed without quitting, and a new one once its records are in.
+  const reopen = async (bypassWorker = false) => {
+    await page.close();
+    page = await openPage();
+    await page.setBypassServiceWorker(bypassWorker);
+    await page.goto(url);
+    await untilState(page, 'ready');
+    await page.evaluate(() => Module.recordsStored());
+  };
   const quit = async () => {
     await page.keyboard.down('Escape');
-    await page.waitForFunction(() => document.body.dataset.state === 'ended');
+    await untilState(page, 'ended');
     await page.keyboard.up('Escape');
   };
 
@@ -89,7 +83,7 @@ test('the game in chromium', async (t) => {
     const box = await page.$eval('#screen', (c) => c.getBoundingClientRect().toJSON());
     assert.strictEqual(box.width, 960, 'the largest whole scale that fits 1000 x 800 is 3');
     const shot = await page.screenshot({ clip: box, encoding: 'base64' });
-    const scaled = await page.evaluate(async (s, e) => differences(e, await pngPixels(s), 3), shot, logo);
+    const scaled = await page.evaluate(async (s, e) => window.differences(e, await window.pngPixels(s), 3), shot, logo);
     assert.strictEqual(scaled.count, 0);
   });
 
@@ -114,20 +108,12 @@ test('the game in chromium', async (t) => {
     assert.deepStrictEqual(await differences(title), newGame, 'back at the title, on NEW GAME');
   });
 
-  // The log stands on the block, in front of the figure, only while the
-  // signal is open; keyed pixels show what lies behind.
-  const play = frameOf(
-    ['bak/bak.bmp', 0, 0],
-    ['player/ri0.bmp', 150, 100, 128, 0, 64, 96],
-    ['player/ri0.bmp', 150, 164, 0, 32, 32, 32]
-  );
-  const logArea = { x: 150, y: 164, w: 32, h: 32 };
+  const play = playFrame();
   const overlayArea = { x: 10, y: 66, w: 80, h: 14 };  // its last rows, below the labels
-  const overlayPixels = () => page.evaluate((e, area) => differences(e, undefined, 1, area).count, play, overlayArea);
+  const overlayPixels = async () => (await differencesOf(page, play, overlayArea)).count;
   await t.test('a chop during the signal scores', async () => {
     await tap('z');
-    await page.waitForFunction((e, area) => differences(e, undefined, 1, area).count === 0,
-                               { polling: 'raf', timeout: 30000 }, play, logArea);
+    await waitForSignal(page, { polling: 'raf', play });
     assert.strictEqual(await overlayPixels(), 0, 'no debug overlay without ?debug');
     await tap('z');
     await waitFrames(2);
@@ -142,7 +128,7 @@ test('the game in chromium', async (t) => {
       glyphs.push(g);
     }
     const score = await page.evaluate((glyphs) => {
-      const p = screenPixels();
+      const p = window.screenPixels();
       let text = '';
       for (let cell = 0; cell < 9; cell++) {
         const at = (k) => ((10 + Math.floor(k / 10)) * 320 + 120 + cell * 10 + (k % 10)) * 4;
@@ -152,7 +138,7 @@ test('the game in chromium', async (t) => {
       return text;
     }, glyphs);
     assert.match(score, /^\d{9}$/);
-    assert.ok(Number(score) > 0 && Number(score) <= 1000, `score ${score}`);
+    assert.ok(Number(score) > 0 && Number(score) <= chop.kFastPoints, `score ${score}`);
     t.diagnostic(`score after one chop: ${score}`);
     if (process.env.WEB_SCREENSHOT) await page.screenshot({ path: process.env.WEB_SCREENSHOT });
     // Title and game music; the menu cursor's move, the signal, the chop (a
@@ -161,10 +147,11 @@ test('the game in chromium', async (t) => {
       const wav = fs.readFileSync(path.join(images, '../sound/se', effect));
       return (wav.length - 44) / (2 * wav.readUInt16LE(22));  // 16-bit frames of all channels
     };
-    const sounds = await page.evaluate(() => soundsStarted);
+    const sounds = await page.evaluate(() => window.soundsStarted);
     assert.ok(sounds.some((s) => s.loop), 'music plays');
-    const chop = Number(score) === 1000 ? 'kan.wav' : 'hit1.wav';
-    assert.deepStrictEqual(sounds.filter((s) => !s.loop).map((s) => s.samples), ['select.wav', 'oo.wav', chop].map(samples));
+    const chopSound = Number(score) === chop.kFastPoints ? 'kan.wav' : 'hit1.wav';
+    assert.deepStrictEqual(sounds.filter((s) => !s.loop).map((s) => s.samples),
+                           ['select.wav', 'oo.wav', chopSound].map(samples));
   });
 
   await t.test('play time and volume survive a reload, saved in place too', async () => {
@@ -197,12 +184,12 @@ test('the game in chromium', async (t) => {
       navigator.getGamepads = () => [pad];
     });
     await page.reload();
-    await page.waitForFunction(() => document.body.dataset.state === 'ready');
+    await untilState(page, 'ready');
     // Still held when the game samples it first: a push, as it would be at
     // a native start.
     for (const down of [true, false]) {
-      await page.evaluate((d) => pressButton(d), down);
-      await page.waitForFunction(() => document.body.dataset.state === 'playing');
+      await page.evaluate((d) => window.pressButton(d), down);
+      await untilState(page, 'playing');
       await waitFrames(3);
     }
     assert.deepStrictEqual(await differences(title), newGame);
@@ -229,11 +216,7 @@ test('the game in chromium', async (t) => {
     await waitFrames(30);
     assert.strictEqual(await page.evaluate(() => Module.audioContext.state), 'running');
     const ran = await frames();
-    await page.close();
-    page = await openPage();
-    await page.goto(url);
-    await page.waitForFunction(() => document.body.dataset.state === 'ready');
-    await page.evaluate(() => Module.recordsStored());
+    await reopen();
     const after = await storedRecord();
     assert.strictEqual(after.volume, before.volume - 10);
     assert.ok(after.time >= before.time + ran - 1 && after.time <= before.time + ran + 10,
@@ -243,7 +226,7 @@ test('the game in chromium', async (t) => {
   // A second tab, window or installed app of the site: one game at a time,
   // and nothing the player did in either is lost.
   await t.test('a second page waits; taking over stops the first, with all it did; and back', async () => {
-    const [first, ready] = [page, (p) => p.waitForFunction(() => document.body.dataset.state === 'ready')];
+    const [first, ready] = [page, (p) => untilState(p, 'ready')];
     // Polled by a timer: a hidden page draws no animation frames.
     const elsewhere = (p) => p.waitForFunction(() => document.body.dataset.state === 'elsewhere' &&
                                                document.getElementById('play-here').offsetWidth, { polling: 100 });
@@ -303,7 +286,7 @@ test('the game in chromium', async (t) => {
     await page.setRequestInterception(true);
     page.on('request', holdMusic);
     await page.goto(url);
-    await page.waitForFunction(() => document.body.dataset.state === 'ready');
+    await untilState(page, 'ready');
     // The first 60 frames take 20 ms more where the host shows them. Each
     // sleep the game asks for: how long, after which frame, how long it took.
     await page.evaluate(() => {
@@ -312,7 +295,7 @@ test('the game in chromium', async (t) => {
       const sleep = Module.lifecycle.sleep;
       window.sleeps = [];
       Module.lifecycle.sleep = (us, frame = Module.frames, from = performance.now()) =>
-        sleep(us).then(() => sleeps.push({ us, frame, took: performance.now() - from }));
+        sleep(us).then(() => window.sleeps.push({ us, frame, took: performance.now() - from }));
     });
     await startGame();
     await waitFrames(65);
@@ -327,10 +310,10 @@ test('the game in chromium', async (t) => {
 
     refuseMusic();
     await tap('z');  // the title and its music, slot 1
-    await page.waitForFunction(() => soundsStarted.some((s) => s.loop) && !Module.siteFiles.arrival('sound/bgm/01.ogg'));
+    await page.waitForFunction(() => window.soundsStarted.some((s) => s.loop) && !Module.siteFiles.arrival('sound/bgm/01.ogg'));
     await tap('ArrowRight');
     await tap('Enter');  // stage select: leaving the title stops slot 0's music, which never came
-    assert.strictEqual(await page.evaluate(() => musicStops), 0, 'the title\'s music goes on');
+    assert.strictEqual(await page.evaluate(() => window.musicStops), 0, 'the title\'s music goes on');
     takeComplaintsOf('music.pack');
     page.off('request', holdMusic);
     await page.setRequestInterception(false);
@@ -340,12 +323,7 @@ test('the game in chromium', async (t) => {
     const before = await storedRecord();
     await page.evaluate(() => (Module.frameTimes = { push: (at) => { while (performance.now() < at + 20); } }));
     await tap('Minus');
-    await page.close();
-    page = await openPage();
-    await page.setBypassServiceWorker(true);
-    await page.goto(url);
-    await page.waitForFunction(() => document.body.dataset.state === 'ready');
-    await page.evaluate(() => Module.recordsStored());
+    await reopen(true);
     assert.strictEqual((await storedRecord()).volume, before.volume - 10);
   });
 
@@ -356,13 +334,13 @@ test('the game in chromium', async (t) => {
     await startGame();
     await tap('z');
     await page.waitForFunction(() => !Module.siteFiles.arrival('sound/se/kan.wav'));
-    const sounds = await page.evaluate(() => soundsStarted.length);
+    const sounds = await page.evaluate(() => window.soundsStarted.length);
     await tap('ArrowRight');
     await tap('ArrowLeft');
     await tap('z');
     await waitFrames(10);
     assert.ok((await overlayPixels()) > 0, 'the overlay\'s numbers are drawn over the clearing');
-    assert.strictEqual(await page.evaluate(() => soundsStarted.length), sounds, 'no cursor tick, no game music');
+    assert.strictEqual(await page.evaluate(() => window.soundsStarted.length), sounds, 'no cursor tick, no game music');
     const said = await page.evaluate(() => document.body.innerText.split('\n').filter((line) => /keep/.test(line)));
     assert.deepStrictEqual(said, ['This browser will not keep your settings and results here.']);
     takeComplaintsOf('game.pack');

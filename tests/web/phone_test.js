@@ -12,7 +12,7 @@
 const test = require('node:test');
 const assert = require('node:assert');
 const path = require('node:path');
-const { frameOf, pageHelpers, openSite, frameCounter, waitForSignal } = require('./site.js');
+const { frameOf, openSite, openPage, untilState, waitFrames: waitFramesOf, differencesOf, waitForSignal } = require('./site.js');
 
 const portrait = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 const landscape = { ...portrait, width: 844, height: 390 };
@@ -27,7 +27,7 @@ const phoneHelpers = () => {
   Object.defineProperty(navigator, 'wakeLock', { value: { request: async () => (window.asked.wakeLock++, lock) } });
   navigator.canShare = (data) => data.files.length === 1;
   navigator.share = async (data) => {
-    window.asked.shared = { text: data.text, png: base64(new Uint8Array(await data.files[0].arrayBuffer())) };
+    window.asked.shared = { text: data.text, png: window.base64(new Uint8Array(await data.files[0].arrayBuffer())) };
   };
   window.base64 = (bytes) => btoa(Array.from(bytes, (b) => String.fromCharCode(b)).join(''));
   window.shown = [];
@@ -39,20 +39,17 @@ const phoneHelpers = () => {
     return put.call(this, image, ...rest);
   };
   window.touches = [];
+  const touches = window.touches;
   addEventListener('pointerdown', (e) => touches.push({ at: e.timeStamp, seen: performance.now(), frames: Module.frames }), true);
   addEventListener('pointerup', (e) => (touches[touches.length - 1].framesUp = Module.frames), true);
 };
 
 test('the game on a phone', async (t) => {
   const { browser, stop, url } = await openSite(t);
-  const page = await browser.newPage();
   const complaints = [];
-  page.on('console', (m) => ['error', 'warn', 'warning'].includes(m.type()) && complaints.push(m.text()));
-  page.on('pageerror', (e) => complaints.push(e.message));
-  await page.setViewport(portrait);
-  await page.evaluateOnNewDocument(pageHelpers);
+  const page = await openPage(browser, { viewport: portrait, complaints });
   await page.evaluateOnNewDocument(phoneHelpers);
-  const { waitFrames } = frameCounter(page);
+  const waitFrames = (n) => waitFramesOf(page, n);
   const box = (selector) => page.$eval(selector, (e) => e.getBoundingClientRect().toJSON());
   const centre = async (selector) => {
     const b = await box(selector);
@@ -70,9 +67,9 @@ test('the game on a phone', async (t) => {
     await state('playing');
   };
   const asked = () => page.evaluate(() => window.asked);
-  const state = (s) => page.waitForFunction((s) => document.body.dataset.state === s, {}, s);
+  const state = (s) => untilState(page, s);
   const title = frameOf(['title/title1.bmp', 0, 0]);
-  const differences = (expected) => page.evaluate((e) => differences(e), expected);
+  const differences = (expected) => differencesOf(page, expected);
   // The picture in device pixels, each game pixel a square of them.
   const picture = async (factor) => {
     const b = await box('#screen');
@@ -81,7 +78,7 @@ test('the game on a phone', async (t) => {
     // or at the whole CSS pixel nearest to it.
     const shot = await page.screenshot({ encoding: 'base64' });
     const unsharp = await page.evaluate(async (s, k, lefts, tops) => {
-      const [p, q] = [await pngPixels(s), screenPixels()];
+      const [p, q] = [await window.pngPixels(s), window.screenPixels()];
       const count = (left, top) => {
         let n = 0;
         for (let y = 0; y < 240 * k; y++)
@@ -140,11 +137,12 @@ test('the game on a phone', async (t) => {
   // Time from a tap on the menu moves to the first frame with the cursor
   // moved, and how many frames reached the canvas before it.
   const delays = await page.evaluate(() => {
-    const periods = shown.slice(1).map((f, i) => f.at - shown[i].at).sort((a, b) => a - b);
-    return touches.slice(3, 6).map((tap) => {
-      const next = shown.findIndex((f) => f.at > tap.at);
-      const i = shown.findIndex((f, i) => i >= next && f.hash !== shown[i - 1].hash);
-      return `${Math.round(shown[i].at - tap.at)} ms (page saw it at ${Math.round(tap.seen - tap.at)}; ${i - next} frames before)`;
+    const put = window.shown;
+    const periods = put.slice(1).map((f, i) => f.at - put[i].at).sort((a, b) => a - b);
+    return window.touches.slice(3, 6).map((tap) => {
+      const next = put.findIndex((f) => f.at > tap.at);
+      const i = put.findIndex((f, i) => i >= next && f.hash !== put[i - 1].hash);
+      return `${Math.round(put[i].at - tap.at)} ms (page saw it at ${Math.round(tap.seen - tap.at)}; ${i - next} frames before)`;
     }).concat(`frames ${periods[periods.length >> 1].toFixed(1)} ms apart (median)`);
   });
   t.diagnostic(`tap to frame: ${delays.join(', ')}`);
@@ -158,7 +156,7 @@ test('the game on a phone', async (t) => {
   await waitForSignal(page);
   await page.touchscreen.tap(...(await centre('#screen')));
   await waitFrames(3);
-  const quick = await page.evaluate(() => touches[touches.length - 1]);
+  const quick = await page.evaluate(() => window.touches[window.touches.length - 1]);
   assert.strictEqual(quick.framesUp, quick.frames, 'down and up within one frame');
   assert.strictEqual((await asked()).vibrate, 0, 'a touch between two samples is not seen');
   await tap('#screen');
@@ -178,8 +176,8 @@ test('the game on a phone', async (t) => {
   await tap('#share');
   const { shared } = await asked();
   assert.match(shared.text, new RegExp(`\\b${score} points.*${url}`));
-  assert.strictEqual(await page.evaluate(async (s) => (await pngPixels(s)).length, shared.png), 320 * 240 * 4);
-  const result = await page.evaluate(async (s) => base64((await pngPixels(s)).filter((_, i) => i % 4 < 3)), shared.png);
+  assert.strictEqual(await page.evaluate(async (s) => (await window.pngPixels(s)).length, shared.png), 320 * 240 * 4);
+  const result = await page.evaluate(async (s) => window.base64((await window.pngPixels(s)).filter((_, i) => i % 4 < 3)), shared.png);
   assert.strictEqual((await differences(result)).count, 0, 'the result screen as shared');
   await tap('#screen');
   await waitFrames(4);
