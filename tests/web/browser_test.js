@@ -10,7 +10,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { images, chop, readBmp, frameOf, openSite, openPage: newPage, untilState, frames: framesOf, waitFrames: waitFramesOf,
+const { images, chop, readBmp, frameOf, openSite, openPage: newPage, untilState, frames, waitFrames,
         press, differencesOf, playFrame, waitForSignal } = require('./site.js');
 
 test('the game in chromium', async (t) => {
@@ -18,10 +18,6 @@ test('the game in chromium', async (t) => {
   const complaints = [];
   const openPage = () => newPage(browser, { complaints });
   let page = await openPage();
-  // Of the page in play, which a take-over changes.
-  const frames = () => framesOf(page);
-  const waitFrames = (n) => waitFramesOf(page, n);
-  const tap = (key) => press(page, key);
   const differences = (expected) => differencesOf(page, expected);
   // The play time (in frames) and the volume in save/config as IndexedDB holds it.
   const storedRecord = () =>
@@ -77,7 +73,7 @@ test('the game in chromium', async (t) => {
   await startGame();
 
   await t.test('the logo, pixel for pixel at the page scale', async () => {
-    await waitFrames(2);
+    await waitFrames(page, 2);
     const logo = frameOf(['a_logo.bmp', 0, 0]);
     assert.deepStrictEqual(await differences(logo), { count: 0, left: 1e9, right: -1 });
     const box = await page.$eval('#screen', (c) => c.getBoundingClientRect().toJSON());
@@ -90,21 +86,21 @@ test('the game in chromium', async (t) => {
   const title = frameOf(['title/title1.bmp', 0, 0]);
   let newGame;
   await t.test('Space reaches the title and the menu cursor moves', async () => {
-    await tap('Space');
-    await waitFrames(2);
+    await press(page, 'Space');
+    await waitFrames(page, 2);
     newGame = await differences(title);
     assert.ok(newGame.count > 0 && newGame.count <= 32 * 4, `the cursor alone differs: ${JSON.stringify(newGame)}`);
-    await tap('ArrowRight');
+    await press(page, 'ArrowRight');
     const stage = await differences(title);
     assert.ok(stage.left > newGame.right, `the cursor moved right: ${JSON.stringify(stage)}`);
   });
 
   await t.test('Enter chooses stage select, X goes back', async () => {
-    await tap('Enter');
-    await waitFrames(2);
+    await press(page, 'Enter');
+    await waitFrames(page, 2);
     assert.strictEqual((await differences(frameOf(['title/stageselect.bmp', 0, 0]))).count, 0);
-    await tap('x');
-    await waitFrames(2);
+    await press(page, 'x');
+    await waitFrames(page, 2);
     assert.deepStrictEqual(await differences(title), newGame, 'back at the title, on NEW GAME');
   });
 
@@ -112,11 +108,11 @@ test('the game in chromium', async (t) => {
   const overlayArea = { x: 10, y: 66, w: 80, h: 14 };  // its last rows, below the labels
   const overlayPixels = async () => (await differencesOf(page, play, overlayArea)).count;
   await t.test('a chop during the signal scores', async () => {
-    await tap('z');
+    await press(page, 'z');
     await waitForSignal(page, { polling: 'raf', play });
     assert.strictEqual(await overlayPixels(), 0, 'no debug overlay without ?debug');
-    await tap('z');
-    await waitFrames(2);
+    await press(page, 'z');
+    await waitFrames(page, 2);
     // The score: nine 10 x 8 digits from x 120, y 10.
     const digits = readBmp('sys/fonts2.bmp');
     const palette = readBmp('color.bmp').colors;
@@ -163,9 +159,9 @@ test('the game in chromium', async (t) => {
     // A folder that takes no new files: the settings are written over the
     // old file in place, not renamed, and must reach IndexedDB all the same.
     await page.evaluate(() => Module.FS.chmod('/save', 0o555));
-    await tap('Minus');
+    await press(page, 'Minus');
     await quit();
-    assert.deepStrictEqual(await storedRecord(), { time: first.time + (await frames()), volume: first.volume - 10 });
+    assert.deepStrictEqual(await storedRecord(), { time: first.time + (await frames(page)), volume: first.volume - 10 });
     const made = await page.evaluate(() => {
       try {
         return Module.FS.writeFile('/save/probe', 'x') || true;
@@ -190,7 +186,7 @@ test('the game in chromium', async (t) => {
     for (const down of [true, false]) {
       await page.evaluate((d) => window.pressButton(d), down);
       await untilState(page, 'playing');
-      await waitFrames(3);
+      await waitFrames(page, 3);
     }
     assert.deepStrictEqual(await differences(title), newGame);
     await quit();
@@ -200,22 +196,22 @@ test('the game in chromium', async (t) => {
     const before = await storedRecord();
     await page.reload();
     await startGame();
-    await tap('Minus');
-    await tap('z');  // the title, with its music
+    await press(page, 'Minus');
+    await press(page, 'z');  // the title, with its music
     const other = await browser.newPage();
     await other.bringToFront();
     await page.waitForFunction(() => document.hidden && Module.audioContext.state === 'suspended');
-    const hiddenAt = await frames();
+    const hiddenAt = await frames(page);
     await new Promise((done) => setTimeout(done, 5000));
-    assert.strictEqual(await frames(), hiddenAt, 'no frame runs while hidden');
+    assert.strictEqual(await frames(page), hiddenAt, 'no frame runs while hidden');
     // Saved as it was hidden, in the wait after its last frame, which counts
     // once it has run.
     assert.deepStrictEqual(await storedRecord(), { time: before.time + hiddenAt - 1, volume: before.volume - 10 });
     await page.bringToFront();
     await other.close();
-    await waitFrames(30);
+    await waitFrames(page, 30);
     assert.strictEqual(await page.evaluate(() => Module.audioContext.state), 'running');
-    const ran = await frames();
+    const ran = await frames(page);
     await reopen();
     const after = await storedRecord();
     assert.strictEqual(after.volume, before.volume - 10);
@@ -242,11 +238,11 @@ test('the game in chromium', async (t) => {
     await elsewhere(second);
     await first.bringToFront();
     // Every volume key, then a new game: its work records are written.
-    for (const key of ['Minus', 'NumpadSubtract', 'Minus', 'NumpadSubtract', 'Equal', 'NumpadAdd', 'z', 'z']) await tap(key);
+    for (const key of ['Minus', 'NumpadSubtract', 'Minus', 'NumpadSubtract', 'Equal', 'NumpadAdd', 'z', 'z']) await press(page, key);
     // The first hidden, the second shown and hidden again: it stores nothing.
     await second.bringToFront();
     await first.waitForFunction(() => document.hidden && Module.audioContext.state === 'suspended');
-    const ran = await frames();
+    const ran = await frames(page);
     await (await browser.newPage()).bringToFront();
     await first.evaluate(() => Module.recordsStored());
     assert.deepStrictEqual(await storedRecord(), { time: before.time + ran - 1, volume: before.volume - 20 });
@@ -260,7 +256,7 @@ test('the game in chromium', async (t) => {
     assert.deepStrictEqual(await saves(second), files);
     page = second;
     await startGame();
-    await tap('Minus');
+    await press(page, 'Minus');
     await quit();
     assert.ok(await page.$eval('#storage-lost', (e) => e.hidden));
 
@@ -298,7 +294,7 @@ test('the game in chromium', async (t) => {
         sleep(us).then(() => window.sleeps.push({ us, frame, took: performance.now() - from }));
     });
     await startGame();
-    await waitFrames(65);
+    await waitFrames(page, 65);
     const sleeps = await page.evaluate(() => window.sleeps);
     // Late from the game's start on: none sleeps, each only lets the page
     // have a turn, which no timer holds up (a nested one waits 4 ms).
@@ -309,10 +305,10 @@ test('the game in chromium', async (t) => {
     assert.deepStrictEqual(late.map((s) => s.us), Array(60).fill(0));
 
     refuseMusic();
-    await tap('z');  // the title and its music, slot 1
+    await press(page, 'z');  // the title and its music, slot 1
     await page.waitForFunction(() => window.soundsStarted.some((s) => s.loop) && !Module.siteFiles.arrival('sound/bgm/01.ogg'));
-    await tap('ArrowRight');
-    await tap('Enter');  // stage select: leaving the title stops slot 0's music, which never came
+    await press(page, 'ArrowRight');
+    await press(page, 'Enter');  // stage select: leaving the title stops slot 0's music, which never came
     assert.strictEqual(await page.evaluate(() => window.musicStops), 0, 'the title\'s music goes on');
     takeComplaintsOf('music.pack');
     page.off('request', holdMusic);
@@ -322,7 +318,7 @@ test('the game in chromium', async (t) => {
     // still saves within the close, before a turn that never comes.
     const before = await storedRecord();
     await page.evaluate(() => (Module.frameTimes = { push: (at) => { while (performance.now() < at + 20); } }));
-    await tap('Minus');
+    await press(page, 'Minus');
     await reopen(true);
     assert.strictEqual((await storedRecord()).volume, before.volume - 10);
   });
@@ -332,13 +328,13 @@ test('the game in chromium', async (t) => {
     await page.evaluateOnNewDocument(() => (indexedDB.open = () => { throw new DOMException('No', 'SecurityError'); }));
     await page.goto(url + '?debug');
     await startGame();
-    await tap('z');
+    await press(page, 'z');
     await page.waitForFunction(() => !Module.siteFiles.arrival('sound/se/kan.wav'));
     const sounds = await page.evaluate(() => window.soundsStarted.length);
-    await tap('ArrowRight');
-    await tap('ArrowLeft');
-    await tap('z');
-    await waitFrames(10);
+    await press(page, 'ArrowRight');
+    await press(page, 'ArrowLeft');
+    await press(page, 'z');
+    await waitFrames(page, 10);
     assert.ok((await overlayPixels()) > 0, 'the overlay\'s numbers are drawn over the clearing');
     assert.strictEqual(await page.evaluate(() => window.soundsStarted.length), sounds, 'no cursor tick, no game music');
     const said = await page.evaluate(() => document.body.innerText.split('\n').filter((line) => /keep/.test(line)));

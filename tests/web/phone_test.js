@@ -12,7 +12,7 @@
 const test = require('node:test');
 const assert = require('node:assert');
 const path = require('node:path');
-const { frameOf, openSite, openPage, untilState, waitFrames: waitFramesOf, differencesOf, waitForSignal } = require('./site.js');
+const { frameOf, openSite, openPage, untilState, waitFrames, differencesOf, waitForSignal } = require('./site.js');
 
 const portrait = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 const landscape = { ...portrait, width: 844, height: 390 };
@@ -49,7 +49,6 @@ test('the game on a phone', async (t) => {
   const complaints = [];
   const page = await openPage(browser, { viewport: portrait, complaints });
   await page.evaluateOnNewDocument(phoneHelpers);
-  const waitFrames = (n) => waitFramesOf(page, n);
   const box = (selector) => page.$eval(selector, (e) => e.getBoundingClientRect().toJSON());
   const centre = async (selector) => {
     const b = await box(selector);
@@ -58,9 +57,9 @@ test('the game on a phone', async (t) => {
   // A tap as a finger makes one, 50 ms or so: down across a few frames.
   const tap = async (selector) => {
     await page.touchscreen.touchStart(...(await centre(selector)));
-    await waitFrames(3);
+    await waitFrames(page, 3);
     await page.touchscreen.touchEnd();
-    await waitFrames(3);
+    await waitFrames(page, 3);
   };
   const play = async () => {
     await page.touchscreen.tap(...(await centre('#message')));  // no frames run before it
@@ -105,7 +104,7 @@ test('the game on a phone', async (t) => {
   assert.strictEqual((await asked()).wakeLock, 1);
 
   // Portrait: 3 device pixels a game pixel, the controls under the picture.
-  await waitFrames(2);
+  await waitFrames(page, 2);
   const shown = await picture(3);
   for (const pad of ['#moves', '#others']) assert.ok((await box(pad)).y >= shown.bottom, `${pad} under the picture`);
   // A finger dragged over the picture is still a push (the logo ends), and
@@ -113,10 +112,10 @@ test('the game on a phone', async (t) => {
   const drag = async (selector) => {
     const [x, y] = await centre(selector);
     await page.touchscreen.touchStart(x, y);
-    await waitFrames(2);
+    await waitFrames(page, 2);
     await page.touchscreen.touchMove(x + 40, y - 200);
     await page.touchscreen.touchEnd();
-    await waitFrames(3);
+    await waitFrames(page, 3);
   };
   await drag('#screen');
   await drag('#others button');
@@ -149,13 +148,13 @@ test('the game on a phone', async (t) => {
 
   // Turned: 4 device pixels a game pixel, the controls beside it. A game.
   await page.setViewport(landscape);
-  await waitFrames(2);
+  await waitFrames(page, 2);
   const turned = await picture(4);
   assert.ok((await box('#moves')).right <= turned.left && (await box('#others')).left >= turned.right);
   await tap('#screen');
   await waitForSignal(page);
   await page.touchscreen.tap(...(await centre('#screen')));
-  await waitFrames(3);
+  await waitFrames(page, 3);
   const quick = await page.evaluate(() => window.touches[window.touches.length - 1]);
   assert.strictEqual(quick.framesUp, quick.frames, 'down and up within one frame');
   assert.strictEqual((await asked()).vibrate, 0, 'a touch between two samples is not seen');
@@ -172,7 +171,7 @@ test('the game on a phone', async (t) => {
   await page.waitForFunction(() => !document.getElementById('share').classList.contains('unused'), { timeout: 70000 });
   const score = (await page.$eval('#share', (e) => e.textContent)).match(/^Share (\d+)$/)[1];
   assert.ok(score >= 20, `score ${score}`);
-  await waitFrames(61);
+  await waitFrames(page, 61);
   await tap('#share');
   const { shared } = await asked();
   assert.match(shared.text, new RegExp(`\\b${score} points.*${url}`));
@@ -180,7 +179,7 @@ test('the game on a phone', async (t) => {
   const result = await page.evaluate(async (s) => window.base64((await window.pngPixels(s)).filter((_, i) => i % 4 < 3)), shared.png);
   assert.strictEqual((await differences(result)).count, 0, 'the result screen as shared');
   await tap('#screen');
-  await waitFrames(4);
+  await waitFrames(page, 4);
   assert.deepStrictEqual(await differences(title), newGame, 'back at the title');
 
   const cdp = await page.createCDPSession();

@@ -20,11 +20,9 @@ const compressible = ['.html', '.js', '.wasm', '.json'];
 // The game's own constants (constexpr int NAME = VALUE) from one of its
 // headers; a name the header lacks is an error, never undefined.
 function constantsOf(header) {
-  const values = {};
-  for (const line of fs.readFileSync(path.join(root, header), 'utf8').split('\n')) {
-    if (!line.startsWith('constexpr int ')) continue;
-    for (const [, name, value] of line.matchAll(/(\w+)\s*=\s*(-?\d+)/g)) values[name] = Number(value);
-  }
+  const lines = fs.readFileSync(path.join(root, header), 'utf8').matchAll(/^constexpr int ([^;]*);/gm);
+  const values = Object.fromEntries([...lines].flatMap(([, list]) => [...list.matchAll(/(\w+) = (-?\d+)/g)])
+                                               .map(([, name, value]) => [name, Number(value)]));
   return new Proxy(values, {
     get: (all, name) => {
       if (typeof name === 'string' && !(name in all)) throw new Error(`${header} has no constexpr int ${String(name)}`);
