@@ -85,8 +85,9 @@ const pageRig = (speed, signatures) => {
   });
 };
 
-// What a fresh page would load: IndexedDB's files with the journal's over them.
-const readStorage = () => {
+// What a fresh page would load: IndexedDB's files with the journal's over
+// them; without the journal, what IndexedDB alone holds.
+const readStorage = ({ journal = true } = {}) => {
   const database = (name) =>
     new Promise((resolve) => {
       const open = indexedDB.open(name);
@@ -106,7 +107,7 @@ const readStorage = () => {
     });
   return Promise.all([database('/save'), database('/replay')]).then(([save, replay]) => {
     const files = Object.assign({}, save, replay);
-    for (let i = 0; i < localStorage.length; i++) {
+    for (let i = 0; journal && i < localStorage.length; i++) {
       const key = localStorage.key(i);
       if (!key.startsWith('tavikoro-record:')) continue;
       const bytes = Array.from(atob(localStorage.getItem(key)), (c) => c.charCodeAt(0));
@@ -441,7 +442,7 @@ async function fuzz(options, print = console.log) {
   return totals;
 }
 
-module.exports = { fuzz };
+module.exports = { fuzz, readStorage, recordsOf };
 
 if (require.main === module) {
   fuzz(parseOptions(process.argv.slice(2))).then((t) => process.exit(t.lost ? 1 : 0), (e) => {

@@ -10,6 +10,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
+const { readStorage, recordsOf } = require('../../fuzz/lifecycle.js');
 const { images, chop, readBmp, frameOf, openSite, openPage: newPage, untilState, frames, waitFrames,
         press, differencesOf, playFrame, waitForSignal } = require('./site.js');
 
@@ -20,21 +21,10 @@ test('the game in chromium', async (t) => {
   let page = await openPage();
   const differences = (expected) => differencesOf(page, expected);
   // The play time (in frames) and the volume in save/config as IndexedDB holds it.
-  const storedRecord = () =>
-    page.evaluate(
-      () =>
-        new Promise((resolve) => {
-          const open = indexedDB.open('/save');
-          open.onsuccess = () => {
-            const get = open.result.transaction('FILE_DATA').objectStore('FILE_DATA').get('/save/config');
-            get.onsuccess = () => {
-              const v = new DataView(get.result.contents.buffer, get.result.contents.byteOffset);
-              const [f, s, m, h] = [107, 108, 109, 110].map((i) => v.getInt32(i * 4, true));
-              resolve({ time: ((h * 60 + m) * 60 + s) * 60 + f, volume: v.getInt32(60 * 4, true) });
-            };
-          };
-        })
-    );
+  const storedRecord = async () => {
+    const { time, volume } = recordsOf(await page.evaluate(readStorage, { journal: false }));
+    return { time, volume };
+  };
   const startGame = async () => {
     await untilState(page, 'ready');
     const timing = await page.evaluate(() => {

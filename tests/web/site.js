@@ -5,9 +5,8 @@
 const fs = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
-const puppeteer = require('puppeteer-core');
-
 const zlib = require('node:zlib');
+const puppeteer = require('puppeteer-core');
 
 const root = path.resolve(__dirname, '../..');
 const build = path.resolve(root, process.env.TAVIKORO_WEB_BUILD || 'build-web');
@@ -118,7 +117,7 @@ async function openSite(t, { gzip = false, also = { folders: [], pages: {} } } =
   let refused = null;
   const server = http.createServer((req, res) => {
     const name = path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/$/, '/index.html');
-    const file = [site, ...also.folders].map((folder) => path.join(folder, name)).find((f) => fs.existsSync(f));
+    const file = [site, ...also.folders].map((folder) => path.join(folder, name)).find((f) => fs.statSync(f, { throwIfNoEntry: false })?.isFile());
     let body = also.pages[name] || (file && file !== refused && fs.readFileSync(file));
     if (!body) return res.writeHead(404).end();
     const headers = { 'Content-Type': types[path.extname(name)] || 'application/octet-stream' };
@@ -133,14 +132,8 @@ async function openSite(t, { gzip = false, also = { folders: [], pages: {} } } =
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     args: ['--no-sandbox', '--mute-audio'],
   });
-  const stop = () => {
-    server.close();
-    server.closeAllConnections();
-  };
-  const close = async () => {
-    await browser.close();
-    stop();
-  };
+  const stop = () => (server.close(), server.closeAllConnections());
+  const close = () => browser.close().then(stop);
   if (t) t.after(close);
   const refuse = (name) => (refused = path.join(site, name));
   return { browser, stop, close, refuse, url: `http://127.0.0.1:${server.address().port}/` };
