@@ -106,13 +106,8 @@ test('the game in chromium', async (t) => {
     // The score: nine 10 x 8 digits from x 120, y 10.
     const digits = readBmp('sys/fonts2.bmp');
     const palette = readBmp('color.bmp').colors;
-    const glyphs = [];
-    for (let d = 0; d < 10; d++) {
-      const g = [];
-      for (let y = 0; y < 8; y++)
-        for (let x = 0; x < 10; x++) g.push(digits.index(d * 10 + x, y) ? palette[digits.index(d * 10 + x, y)] : null);
-      glyphs.push(g);
-    }
+    const glyphs = Array.from({ length: 10 }, (_, d) =>
+      Array.from({ length: 80 }, (_, k) => digits.index(d * 10 + (k % 10), Math.floor(k / 10))).map((i) => i && palette[i]));
     const score = await page.evaluate((glyphs) => {
       const p = window.screenPixels();
       let text = '';

@@ -117,7 +117,8 @@ async function openSite(t, { gzip = false, also = { folders: [], pages: {} } } =
   let refused = null;
   const server = http.createServer((req, res) => {
     const name = path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/$/, '/index.html');
-    const file = [site, ...also.folders].map((folder) => path.join(folder, name)).find((f) => fs.statSync(f, { throwIfNoEntry: false })?.isFile());
+    const file = [site, ...also.folders].map((folder) => path.join(folder, name))
+      .find((f) => fs.statSync(f, { throwIfNoEntry: false })?.isFile());
     let body = also.pages[name] || (file && file !== refused && fs.readFileSync(file));
     if (!body) return res.writeHead(404).end();
     const headers = { 'Content-Type': types[path.extname(name)] || 'application/octet-stream' };
@@ -183,8 +184,7 @@ const playFrame = () =>
           ['player/ri0.bmp', chop.kLogX, chop.kLogY, 0, 32, 32, 32]);
 const logArea = { x: chop.kLogX, y: chop.kLogY, w: 32, h: 32 };
 const waitForSignal = (page, { polling = 50, timeout = 30000, play = playFrame() } = {}) =>
-  page.waitForFunction((e, area) => window.differences(e, undefined, 1, area).count === 0, { polling, timeout }, play,
-                       logArea);
+  page.waitForFunction((e, a) => window.differences(e, undefined, 1, a).count === 0, { polling, timeout }, play, logArea);
 
 module.exports = {
   build, images, chop, readBmp, frameOf, pageHelpers, openSite, openPage, untilState, frames, waitFrames, press,
