@@ -12,7 +12,7 @@
 const test = require('node:test');
 const assert = require('node:assert');
 const path = require('node:path');
-const { frameOf, openSite, openPage, untilState, waitFrames, differencesOf, waitForSignal } = require('./site.js');
+const { frameOf, openSite, openPage, untilState, waitFrames, hold, differencesOf, waitForSignal } = require('./site.js');
 
 const portrait = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 const landscape = { ...portrait, width: 844, height: 390 };
@@ -56,10 +56,8 @@ test('the game on a phone', async (t) => {
   };
   // A tap as a finger makes one, 50 ms or so: down across a few frames.
   const tap = async (selector) => {
-    await page.touchscreen.touchStart(...(await centre(selector)));
-    await waitFrames(page, 3);
-    await page.touchscreen.touchEnd();
-    await waitFrames(page, 3);
+    const at = await centre(selector);
+    await hold(page, () => page.touchscreen.touchStart(...at), () => page.touchscreen.touchEnd());
   };
   const play = async () => {
     await page.touchscreen.tap(...(await centre('#message')));  // no frames run before it

@@ -164,14 +164,15 @@ const waitFrames = async (page, n) => {
   const until = (await frames(page)) + n;
   await page.waitForFunction((f) => Module.frames >= f, { polling: 'raf', timeout: 60000 }, until);
 };
-// A key held across a few frames, as a player does: the game samples the
-// keys once a frame.
-const press = async (page, key) => {
-  await page.keyboard.down(key);
+// A key or finger held across a few frames, as a player does: the game
+// samples its input once a frame.
+const hold = async (page, down, up) => {
+  await down();
   await waitFrames(page, 3);
-  await page.keyboard.up(key);
+  await up();
   await waitFrames(page, 3);
 };
+const press = (page, key) => hold(page, () => page.keyboard.down(key), () => page.keyboard.up(key));
 
 // Where the canvas differs from an expected frame, within an area.
 const differencesOf = (page, expected, area) =>
@@ -186,7 +187,5 @@ const logArea = { x: chop.kLogX, y: chop.kLogY, w: 32, h: 32 };
 const waitForSignal = (page, { polling = 50, timeout = 30000, play = playFrame() } = {}) =>
   page.waitForFunction((e, a) => window.differences(e, undefined, 1, a).count === 0, { polling, timeout }, play, logArea);
 
-module.exports = {
-  build, images, chop, readBmp, frameOf, pageHelpers, openSite, openPage, untilState, frames, waitFrames, press,
-  differencesOf, playFrame, logArea, waitForSignal,
-};
+module.exports = { build, images, chop, readBmp, frameOf, pageHelpers, openSite, openPage, untilState, frames,
+                   waitFrames, hold, press, differencesOf, playFrame, waitForSignal };
