@@ -5,6 +5,7 @@
 // the one that plays to save, store and let go, and reads the records only
 // then. A browser without locks or channels plays in every page, as before.
 'use strict';
+/* global page */
 
 (function() {
   if (!navigator.locks || typeof BroadcastChannel != 'function') return;
@@ -21,18 +22,18 @@
     return new Promise(function(done) { letGo = done; });
   }
   function takeOver() {
-    show('loading', 'Waiting for the other game to save…');
+    page.show('loading', 'Waiting for the other game to save…');
     channel.postMessage('take');
     navigator.locks.request(name, hold).catch(granted);
   }
   function elsewhere(words) {
-    show('elsewhere', words);
+    page.show('elsewhere', words);
     document.getElementById('play-here').focus();
   }
 
   // Saved and stored first, so the page that takes over reads all of it.
   function giveUp() {
-    var state = document.body.dataset.state;
+    var state = page.state();
     if (state == 'loading') return (asked = true);
     var release = letGo;
     letGo = null;  // asked once is enough
@@ -46,12 +47,12 @@
   channel.onmessage = function(e) {
     if (e.data == 'take' && letGo) giveUp();
   };
-  new MutationObserver(function() {
-    if (asked && letGo && document.body.dataset.state != 'loading') {
+  document.addEventListener('gamestate', function(e) {
+    if (asked && letGo && e.detail != 'loading') {
       asked = false;
       giveUp();
     }
-  }).observe(document.body, { attributes: true, attributeFilter: ['data-state'] });
+  });
 
   // A stopped game cannot go on from the other page's records: it starts
   // afresh and takes over as it loads. (Without sessionStorage, it loads

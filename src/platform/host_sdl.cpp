@@ -102,11 +102,9 @@ void NameWindow(const char* caption) {
 
 const char* Error() { return SDL_GetError(); }
 
-// In the order of KeyboardKey.
-const SDLKey kSymbols[kKeyboardKeys] = {SDLK_UP,    SDLK_KP8,      SDLK_LEFT,   SDLK_KP4,    SDLK_DOWN,
-                                        SDLK_KP2,   SDLK_RIGHT,    SDLK_KP6,    SDLK_z,      SDLK_c,
-                                        SDLK_x,     SDLK_ESCAPE,   SDLK_EQUALS, SDLK_PLUS,   SDLK_KP_PLUS,
-                                        SDLK_MINUS, SDLK_KP_MINUS, SDLK_SPACE,  SDLK_RETURN, SDLK_KP_ENTER};
+#define TAVIKORO_KEY_SYMBOL(name, sdl, code) sdl,
+const SDLKey kSymbols[kKeyboardKeys] = {TAVIKORO_KEYS(TAVIKORO_KEY_SYMBOL)};
+#undef TAVIKORO_KEY_SYMBOL
 
 // Alt+Enter is the full-screen switch and nothing else: an Enter that went
 // down with Alt stays out of the game until it is let go, also when Alt is

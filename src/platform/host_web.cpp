@@ -2,7 +2,7 @@
 // page's canvas through the palette, the keys from the page's own key
 // events and touch controls, gamepads through emscripten's SDL
 // (pad_sdl.cpp), Web Audio (sound/mixer_web.js), and the records stored in
-// IndexedDB (records_web.js).
+// IndexedDB (records_web.js). What it asks of the page is in host_web.js.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -26,6 +26,17 @@ void mixer_music_volume(int volume);
 void mixer_play_effect(int channel, int slot);
 void mixer_effect_volume(int slot, int volume);
 void mixer_halt_channel(int channel);
+
+void host_sleep(int us);  // unwinds to the browser's event loop
+bool host_take_save_request();
+bool host_resting();
+void host_listen_to_keys(bool* held, const char* const* codes, int count);
+void host_show_frame(const uint32_t* pixels, int width, int height);
+bool host_file_coming(const char* path);
+void host_await_file(const char* path);  // unwinds until it has come or failed
+void host_chop_scored();
+void host_records_written();
+void host_score_shown(int score);
 }
 
 namespace {
@@ -39,13 +50,18 @@ uint32_t ClockUs() {
     return static_cast<uint32_t>(static_cast<uint64_t>((emscripten_get_now() - g_startedMs) * 1000.0));
 }
 
+// When the page last had its turn to draw and take keys: the end of the
+// host's last sleep.
+uint32_t g_pageTurnUs;
+
 // Sleeping hands the page its turn to draw and take keys (Asyncify unwinds
 // to the browser's event loop). The page cuts a sleep short when it is
-// hidden or left (lifecycle_web.js), so the save below is not held up by
-// a background tab's slow timers.
-EM_ASYNC_JS(void, PageSleep, (int us), { await Module.lifecycle.sleep(us); });
-EM_JS(bool, TakeSaveRequest, (), { return Module.lifecycle.takeSaveRequest(); });
-EM_JS(bool, PageResting, (), { return Module.lifecycle.resting(); });
+// hidden or left, so the save below is not held up by a background tab's
+// slow timers.
+void PageSleep(int us) {
+    host_sleep(us);
+    g_pageTurnUs = ClockUs();
+}
 
 // Between two frames: save if the page may go away, and run no frame while
 // it is hidden or another page of the site has taken the game over. The
@@ -53,8 +69,8 @@ EM_JS(bool, PageResting, (), { return Module.lifecycle.resting(); });
 // play time counts only the frames run.
 void BetweenFrames() {
     for (;;) {
-        if (TakeSaveRequest()) g_host.saveBeforeLeaving();
-        if (!PageResting()) return;
+        if (host_take_save_request()) g_host.saveBeforeLeaving();
+        if (!host_resting()) return;
         PageSleep(60 * 1000000);
     }
 }
@@ -78,39 +94,15 @@ const char* Error() { return ""; }
 bool g_held[kKeyboardKeys];
 bool g_listening;
 
-// By where the keys sit on the keyboard, in the order of KeyboardKey; a plus
-// key apart from '=' and the keypad's has no place of its own (null). Enter
-// with Alt is left to the browser. The game's keys do nothing else on the
-// page (the arrows would scroll it). The page's touch controls come in by
-// the same codes through Module.setKey (the picture is Z).
-EM_JS(void, ListenToKeys, (bool* held, int count), {
-    var codes = [
-        'ArrowUp',   'Numpad8', 'ArrowLeft',      'Numpad4', 'ArrowDown', 'Numpad2',    'ArrowRight',
-        'Numpad6',   'KeyZ',    'KeyC',           'KeyX',    'Escape',    'Equal',      null,
-        'NumpadAdd', 'Minus',   'NumpadSubtract', 'Space',   'Enter',     'NumpadEnter'
-    ];
-    Module.setKey = function(code, down) {
-        var k = codes.indexOf(code);
-        if (k < 0) return false;
-        HEAPU8[held + k] = down;
-        return true;
-    };
-    function listener(down) {
-        return function(e) {
-            if (down && e.altKey && e.code.endsWith('Enter')) return;
-            if (Module.setKey(e.code, down)) e.preventDefault();
-        };
-    }
-    window.addEventListener('keydown', listener(1));
-    window.addEventListener('keyup', listener(0));
-    // Keys let go while the page is in the background never report it.
-    window.addEventListener(
-        'blur', function() { HEAPU8.fill(0, held, held + count); });
-});
+// By where the keys sit on the keyboard. The page's touch controls come in
+// by the same codes through the page's setKey (the picture is Z).
+#define TAVIKORO_KEY_CODE(name, sdl, code) code,
+const char* const kCodes[kKeyboardKeys] = {TAVIKORO_KEYS(TAVIKORO_KEY_CODE)};
+#undef TAVIKORO_KEY_CODE
 
 void ReadKeys(bool held[kKeyboardKeys]) {
     if (!g_listening) {
-        ListenToKeys(g_held, kKeyboardKeys);
+        host_listen_to_keys(g_held, kCodes, kKeyboardKeys);
         g_listening = true;
     }
     for (int k = 0; k < kKeyboardKeys; k++) held[k] = g_held[k];
@@ -122,22 +114,6 @@ void ToggleFullScreen() {}
 
 uint32_t g_rgba[kScreenWidth * kScreenHeight];
 
-// The canvas keeps one image over our pixels for good: the module's memory
-// never grows, so the image stays valid and each frame is drawn straight
-// from it, without a copy.
-EM_JS(void, ShowFrame, (const uint32_t* pixels, int width, int height), {
-    var shown = Module.shownFrame;
-    if (!shown) {
-        shown = Module.shownFrame = {
-            context : Module.canvas.getContext('2d'),
-            image : new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height)
-        };
-    }
-    shown.context.putImageData(shown.image, 0, 0);
-    Module.frames = (Module.frames || 0) + 1;
-    if (Module.frameTimes) Module.frameTimes.push(performance.now());  // for a benchmark that asks
-});
-
 // Each frame goes through the current palette onto the canvas, which the
 // page scales.
 void Present() {
@@ -148,11 +124,12 @@ void Present() {
     const uint8_t* pixels = static_cast<const uint8_t*>(g_screen->pixels);
     for (int y = 0; y < kScreenHeight; y++)
         for (int x = 0; x < kScreenWidth; x++) g_rgba[y * kScreenWidth + x] = colors[pixels[y * g_screen->pitch + x]];
-    ShowFrame(g_rgba, kScreenWidth, kScreenHeight);
-    // The page draws and takes keys only while the game sleeps. A frame
-    // that has already taken its 16 ms gets no sleep in FPSWait, so it
-    // lets the page have one turn here, and goes on at once.
-    if (ClockUs() - prvTickCount >= kFrameUs) {
+    host_show_frame(g_rgba, kScreenWidth, kScreenHeight);
+    // The page draws and takes keys only while the game sleeps. Late
+    // frames get no sleep in FPSWait, so once a frame period has passed
+    // since the page's last turn, it has one here, and the game goes on at
+    // once.
+    if (ClockUs() - g_pageTurnUs >= kFrameUs) {
         PageSleep(0);
         BetweenFrames();
     }
@@ -160,35 +137,24 @@ void Present() {
 
 // A picture still on its way (files_web.js) is waited for: the scene that
 // loads it starts a little later, as from a slow disk.
-EM_JS(bool, FileComing, (const char* path), { return !!Module.siteFiles.arrival(UTF8ToString(path)); });
-EM_ASYNC_JS(void, AwaitFile, (const char* path), { await Module.siteFiles.arrival(UTF8ToString(path)); });
-
 SDL_Surface* LoadPicture(const char* path, bool keyed) {
-    if (FileComing(path)) AwaitFile(path);
+    if (host_file_coming(path)) host_await_file(path);
     return kPagePictures.load(path, keyed);
 }
-
-// A scoring chop is felt too, where the device can.
-EM_JS(void, ChopScored, (), {
-    if (navigator.vibrate) navigator.vibrate(40);
-});
-
-EM_JS(void, RecordsWritten, (), { Module.storeRecords(); });
-EM_JS(void, ScoreShown, (int score), {
-    if (Module.onScoreShown) Module.onScoreShown(score);
-});
 
 }  // namespace
 
 Host PlatformHost() {
-    const HostMixer mixer = {mixer_open,         mixer_close, mixer_load_music,    mixer_holds_music,
-                             mixer_load_effect,  mixer_free,  mixer_play_music,    mixer_halt_music,
-                             mixer_music_volume, mixer_play_effect,  mixer_effect_volume, mixer_halt_channel};
+    const HostMixer mixer = {mixer_open,         mixer_close,       mixer_load_music,    mixer_holds_music,
+                             mixer_load_effect,  mixer_free,        mixer_play_music,    mixer_halt_music,
+                             mixer_music_volume, mixer_play_effect, mixer_effect_volume, mixer_halt_channel};
     HostPictures pictures = kPagePictures;
     pictures.load = LoadPicture;
-    return Host{StartVideo, NameWindow, Quit,        Error,          ClockUs,   SleepUs,
-                ReadKeys,   SdlOpenPad, SdlClosePad, SdlReadPad,     PollEvent, ToggleFullScreen,
-                Present,    pictures,   mixer,       RecordsWritten, ScoreShown, ChopScored, nullptr};
+    return Host{StartVideo,       NameWindow,       Quit,      Error,
+                ClockUs,          SleepUs,          ReadKeys,  SdlOpenPad,
+                SdlClosePad,      SdlReadPad,       PollEvent, ToggleFullScreen,
+                Present,          pictures,         mixer,     host_records_written,
+                host_score_shown, host_chop_scored, nullptr};
 }
 
 Host g_host = PlatformHost();

@@ -26,11 +26,7 @@ Module['lifecycle'] = (function() {
     if (w) w();
   }
   function silence() {
-    var audio = Module['audioContext'];
-    if (audio && audio.state == 'running') {
-      audio.suspend();
-      life.soundSuspended = true;
-    }
+    if (Module['sound'] && Module['sound'].suspend()) life.soundSuspended = true;
   }
   // Once stopped, a save would store this page's old records over those of
   // the page that plays now.
@@ -43,7 +39,7 @@ Module['lifecycle'] = (function() {
     if (document.hidden) return leaving();
     // Only sound that ran before: a context still waiting for a gesture
     // would only complain.
-    if (life.soundSuspended && !life.stopped && Module['audioContext']) Module['audioContext'].resume();
+    if (life.soundSuspended && !life.stopped) Module['sound'].resume();
     life.soundSuspended = false;
     wake();
   });

@@ -1,16 +1,21 @@
-// Music and effects through Web Audio, the browser host's mixer (host_web.cpp). The page makes the
-// AudioContext in the player's first click or key press; without one the
-// game stays silent. Music is decoded by the browser in the background and
+// Music and effects through Web Audio, the browser host's mixer (host_web.cpp).
+// The mixer owns the AudioContext: the page has it made in the player's
+// first click, key press or tap (Module.sound.start) and asks it to resume
+// or suspend (Module.sound, web/contract.js); without one the game stays
+// silent. Music is decoded by the browser in the background and
 // starts as soon as it is ready; effects are plain PCM WAV files, decoded at
 // once, so a broken one is known at load time as the bank's rules need.
 // A sound still on its way to the page (files_web.js) is taken as loaded and
 // decoded when it comes; if it never comes or cannot be decoded, it is then
 // what a missing one is at load time: a piece's slot is empty from then on
 // (the bank asks, mixer_holds_music), and an effect switches all sound off.
+/* global mergeInto, LibraryManager, FS, UTF8ToString, readWav, Mixer, _mixer_halt_music, _mixer_halt_channel */
 mergeInto(LibraryManager.library, {
   $Mixer__deps: ['$FS'],
+  $Mixer__postset: 'Mixer.offer();',
   $Mixer: {
-    context: null,
+    made: null,        // the page's AudioContext, made in a gesture
+    context: null,     // while the mixer is open
     musicGain: null,
     music: [],         // slot: AudioBuffer, or null while decoding
     effects: [],       // slot: AudioBuffer
@@ -21,6 +26,25 @@ mergeInto(LibraryManager.library, {
     wantedLoops: -1,
     musicVolume: 1,
     off: false,        // an effect came too late to say it was missing
+    // The page's hold on the sound, the one way it reaches the context.
+    offer: function() {
+      Module['sound'] = {
+        start: function() {
+          var AudioContext = window.AudioContext || window.webkitAudioContext;
+          if (AudioContext && !Mixer.made) Mixer.made = Module['audioContext'] = new AudioContext();
+        },
+        // Only sound that waits: a closed context stays closed.
+        resume: function() {
+          if (Mixer.made && Mixer.made.state == 'suspended') Mixer.made.resume();
+        },
+        // True when sound was running.
+        suspend: function() {
+          if (!Mixer.made || Mixer.made.state != 'running') return false;
+          Mixer.made.suspend();
+          return true;
+        }
+      };
+    },
     // The file's bytes now (null when there are none), or, for a file still
     // on its way, true after handing them to `use` when they come.
     whenRead: function(path, use) {
@@ -81,7 +105,7 @@ mergeInto(LibraryManager.library, {
 
   mixer_open__deps: ['$Mixer'],
   mixer_open: function() {
-    var context = Module['audioContext'];
+    var context = Mixer.made;
     if (!context) return 0;
     Mixer.context = context;
     Mixer.musicGain = context.createGain();
