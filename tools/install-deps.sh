@@ -10,7 +10,7 @@ if [ "${1:-}" = "--tests" ]; then
     # python3 for the display that refuses a connection in the window tests.
     packages="$packages libbenchmark-dev clang libclang-rt-14-dev valgrind xvfb xdotool x11-utils x11-apps
 imagemagick openbox sox strace libxtst-dev emscripten chromium llvm debhelper lintian appstream desktop-file-utils
-mandoc man-db libcaca0 clang-format python3"
+mandoc man-db libcaca0 clang-format eslint python3"
 fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep -c "ok installed" || true)
 if [ "$installed" -lt "$(echo $packages | wc -w)" ]; then
