@@ -14,57 +14,28 @@
 // Needs the web build (build-web, or TAVIKORO_WEB_BUILD) and puppeteer-core
 // in tests/web. Figures are from a shared 2-core machine: noisy.
 'use strict';
-const fs = require('fs');
-const http = require('http');
 const path = require('path');
-const zlib = require('zlib');
+const { build, openSite, openPage: newPage, untilState, press } = require('../tests/web/site.js');
 
-const root = path.resolve(__dirname, '..');
-const build = path.resolve(root, process.env.TAVIKORO_WEB_BUILD || 'build-web');
-const puppeteer = require(path.join(root, 'tests/web/node_modules/puppeteer-core'));
-
-const compressed = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.json': 'application/json' };
 const floorPage = '<!doctype html><title>floor</title><script>var Module = {};</script><script src="pace_floor_web.js"></script>';
-
-function serve() {
-  const server = http.createServer((req, res) => {
-    const name = path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/$/, '/index.html');
-    const file = [path.join(build, 'site', name), path.join(build, 'bench', name)].find((f) => fs.existsSync(f));
-    let body = name === '/floor.html' ? Buffer.from(floorPage) : file && fs.readFileSync(file);
-    if (!body) return res.writeHead(404).end();
-    const type = compressed[path.extname(name)];
-    const headers = { 'Content-Type': type || (name.endsWith('.png') ? 'image/png' : 'application/octet-stream') };
-    if (type && /\bgzip\b/.test(req.headers['accept-encoding'] || '')) {
-      body = zlib.gzipSync(body, { level: 6 });
-      headers['Content-Encoding'] = 'gzip';
-    }
-    res.writeHead(200, headers).end(body);
-  });
-  return new Promise((ready) => server.listen(0, '127.0.0.1', () => ready(server)));
-}
+// As a common static host serves it, with the frame-pacing floor beside it.
+const serve = () => openSite(null, { gzip: true, also: { folders: [path.join(build, 'bench')], pages: { '/floor.html': floorPage } } });
 
 // In the page, before its own scripts: when it became ready to start, when
-// the tap came, each frame from then on, and when each sound started.
-const soundLog = () => {
+// the tap came, and each frame from then on.
+const tapLog = () => {
   new MutationObserver(() => window.readyAt || document.body.dataset.state !== 'ready' || (window.readyAt = performance.now()))
     .observe(document, { subtree: true, attributeFilter: ['data-state'] });
   addEventListener('mousedown', () => {
     window.tapAt = performance.now();
     Module.frameTimes = [];
   }, true);
-  window.soundsStarted = [];
-  const start = AudioBufferSourceNode.prototype.start;
-  AudioBufferSourceNode.prototype.start = function (...args) {
-    window.soundsStarted.push({ at: performance.now(), loop: this.loop });
-    return start.apply(this, args);
-  };
 };
 
 async function openPage(browser, slowdown, network) {
   const context = await browser.createBrowserContext();  // nothing cached, nothing stored
-  const page = await context.newPage();
-  await page.setViewport({ width: 1000, height: 800 });
-  await page.evaluateOnNewDocument(soundLog);
+  const page = await newPage(context);
+  await page.evaluateOnNewDocument(tapLog);
   const cdp = await page.createCDPSession();
   await cdp.send('Network.enable');
   await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
@@ -73,23 +44,11 @@ async function openPage(browser, slowdown, network) {
   return { page, cdp, close: () => context.close() };
 }
 
-const untilReady = (page) => page.waitForFunction(() => document.body.dataset.state === 'ready', { polling: 'mutation', timeout: 60000 });
-const frames = (page) => page.evaluate(() => Module.frames || 0);
-async function tap(page, key) {
-  for (const down of [true, false]) {
-    const until = (await frames(page)) + 3;
-    await (down ? page.keyboard.down(key) : page.keyboard.up(key));
-    await page.waitForFunction((f) => Module.frames >= f, { timeout: 60000 }, until);
-  }
-}
-
 const round = (x, digits = 0) => Number(x.toFixed(digits));
 const kb = (bytes) => round(bytes / 1000, 1);
 
 async function load(runs) {
-  const server = await serve();
-  const url = `http://127.0.0.1:${server.address().port}/`;
-  const browser = await puppeteer.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--mute-audio'] });
+  const { browser, url, close: closeSite } = await serve();
   const slow4g = { offline: false, latency: 150, downloadThroughput: 1.6e6 / 8, uploadThroughput: 0.75e6 / 8 };
   // A freshly started chromium takes ~0.8 s for its first AudioContext (its
   // audio service starting), a browser that has played sound before ~10 ms:
@@ -114,12 +73,12 @@ async function load(runs) {
     // Where to tap is known before the page is ready: the tap then costs
     // one round of input events, not a search for the element.
     const box = await page.$eval('#message', (m) => m.getBoundingClientRect().toJSON());
-    await untilReady(page);
+    await untilState(page, 'ready');
     await page.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
     await page.waitForFunction(() => Module.frames > 190, { timeout: 60000 });  // into the title
     await page.waitForFunction(() => !Module.siteFiles.arrival('sound/bgm/01.ogg'), { timeout: 120000 });
     await new Promise((done) => setTimeout(done, 500));
-    const seen = await page.evaluate(() => ({ frames: Module.frameTimes, sounds: soundsStarted, ready: readyAt, tap: tapAt }));
+    const seen = await page.evaluate(() => ({ frames: Module.frameTimes, sounds: window.soundsStarted, ready: window.readyAt, tap: window.tapAt }));
     // The logo's 182 frames, then the title's first; the title starts its
     // music just before that frame is shown, if the music is there.
     const [first, title] = [seen.frames[0], seen.frames[182]];
@@ -150,8 +109,7 @@ async function load(runs) {
                 `${music ? (music.at <= title ? 'with it' : round(music.at - title) + ' ms late') : 'never'} | ${round(last)} ms | ${kb(bytesBy(Infinity))} kB |`);
     await close();
   }
-  await browser.close();
-  server.close();
+  await closeSite();
 }
 
 function stats(times) {
@@ -163,9 +121,7 @@ function stats(times) {
 }
 
 async function pacing(count) {
-  const server = await serve();
-  const url = `http://127.0.0.1:${server.address().port}/`;
-  const browser = await puppeteer.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--mute-audio'] });
+  const { browser, url, close: closeSite } = await serve();
   console.log('| page | CPU | periods | mean | median | 99th pct | max | over 20 ms | sleep asked | slept | work |');
   console.log('|---|---|---|---|---|---|---|---|---|---|---|');
   for (const slowdown of [1, 4]) {
@@ -173,10 +129,10 @@ async function pacing(count) {
       const { page, close } = await openPage(browser, slowdown);
       if (kind === 'game') {
         await page.goto(url);
-        await untilReady(page);
+        await untilState(page, 'ready');
         await page.click('#message');
-        await tap(page, 'z');  // the title
-        await tap(page, 'z');  // a game
+        await press(page, 'z');  // the title
+        await press(page, 'z');  // a game
       } else {
         await page.goto(url + 'floor.html');
       }
@@ -201,8 +157,7 @@ async function pacing(count) {
       await close();
     }
   }
-  await browser.close();
-  server.close();
+  await closeSite();
 }
 
 const [mode, number] = process.argv.slice(2);

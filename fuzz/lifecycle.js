@@ -11,7 +11,8 @@
 // (default 4) so that a whole game takes seconds. Needs the web build
 // (build-web, or TAVIKORO_WEB_BUILD) and puppeteer-core in tests/web.
 'use strict';
-const { frameOf, readBmp, pageHelpers, openSite } = require('../tests/web/site.js');
+const { frameOf, readBmp, openSite, openPage, frames: framesOf, waitFrames: waitFramesOf, press, playFrame, waitForSignal } =
+  require('../tests/web/site.js');
 
 const kDefaults = { volume: 128, time: 0, best: 99, work: false, replay: false };
 const kVolumeStep = 10;
@@ -84,8 +85,9 @@ const pageRig = (speed, signatures) => {
   });
 };
 
-// What a fresh page would load: IndexedDB's files with the journal's over them.
-const readStorage = () => {
+// What a fresh page would load: IndexedDB's files with the journal's over
+// them; without the journal, what IndexedDB alone holds.
+const readStorage = ({ journal = true } = {}) => {
   const database = (name) =>
     new Promise((resolve) => {
       const open = indexedDB.open(name);
@@ -105,7 +107,7 @@ const readStorage = () => {
     });
   return Promise.all([database('/save'), database('/replay')]).then(([save, replay]) => {
     const files = Object.assign({}, save, replay);
-    for (let i = 0; i < localStorage.length; i++) {
+    for (let i = 0; journal && i < localStorage.length; i++) {
       const key = localStorage.key(i);
       if (!key.startsWith('tavikoro-record:')) continue;
       const bytes = Array.from(atob(localStorage.getItem(key)), (c) => c.charCodeAt(0));
@@ -161,7 +163,7 @@ async function runSequence(site, options, seed, log) {
   let timeSeen = 0, front = null, events = 0;
   const tabs = [];
 
-  const frames = (tab) => tab.page.evaluate(() => Module.frames || 0);
+  const frames = (tab) => framesOf(tab.page);
   const state = (tab) => tab.page.evaluate(() => document.body.dataset.state);
   // Polled from here: timers and frames stand still in a hidden page. A
   // page may be loading anew (a stopped game taken back starts afresh).
@@ -170,16 +172,8 @@ async function runSequence(site, options, seed, log) {
       if (await check().catch(() => false)) return;
     throw new Lost(`timed out waiting for ${what}`);
   };
-  const waitFrames = async (tab, n) => {
-    const want = (await frames(tab)) + n;
-    await tab.page.waitForFunction((f) => Module.frames >= f, { polling: 'raf', timeout: 60000 }, want);
-  };
-  const tap = async (tab, key) => {
-    await tab.page.keyboard.down(key);
-    await waitFrames(tab, 3);
-    await tab.page.keyboard.up(key);
-    await waitFrames(tab, 3);
-  };
+  const waitFrames = (tab, n) => waitFramesOf(tab.page, n);
+  const tap = (tab, key) => press(tab.page, key);
   // Frames the playing pages ran since we last looked are play time.
   const countFrames = async (only) => {
     for (const tab of tabs.filter((t) => t.playing && (!only || t === only))) {
@@ -254,16 +248,15 @@ async function runSequence(site, options, seed, log) {
     if (wasFront) await bringToFront(null);
   };
   const playingFront = () => (front && front.playing ? front : null);
-  const scene = (tab) => tab.page.evaluate(() => fuzzScene());
+  const scene = (tab) => tab.page.evaluate(() => window.fuzzScene());
 
   // Each step returns what it did, or null when it does not apply now.
   const steps = {
     async open() {
       if (tabs.length >= options.pages) return null;
-      const page = await context.newPage();
+      const page = await openPage(context);
       const tab = { id: (tabs.id = (tabs.id || 0) + 1), page, playing: false, crashed: false };
       page.on('error', () => (tab.crashed = true));
-      await page.evaluateOnNewDocument(pageHelpers);
       await page.evaluateOnNewDocument(pageRig, options.speed, options.signatures);
       tabs.push(tab);
       await bringToFront(tab);
@@ -341,9 +334,7 @@ async function runSequence(site, options, seed, log) {
       if (!tab) return null;
       const where = await scene(tab);
       if (where === 'game') {
-        const signal = tab.page.waitForFunction(
-          (e) => differences(e, undefined, 1, { x: 150, y: 164, w: 32, h: 32 }).count === 0,
-          { polling: 20, timeout: 5000 }, options.logFrame);
+        const signal = waitForSignal(tab.page, { polling: 20, timeout: 5000, play: options.playFrame });
         if (!(await signal.then(() => true, () => false))) return `no signal in tab ${tab.id}`;
       }
       if (where === 'result') return this.endGame(true);
@@ -369,7 +360,7 @@ async function runSequence(site, options, seed, log) {
       }
       for (let tries = 0; tries < 3 && (await scene(tab)) !== 'game' && (await scene(tab)) !== 'result'; tries++)
         await tap(tab, 'z');
-      await tab.page.waitForFunction(() => fuzzScene() === 'result', { polling: 100, timeout: 120000 });
+      await tab.page.waitForFunction(() => window.fuzzScene() === 'result', { polling: 100, timeout: 120000 });
       const score = await tab.page.evaluate(() => window.fuzzScore);
       await waitFrames(tab, 62);
       await countFrames();
@@ -427,11 +418,9 @@ function parseOptions(argv) {
 
 // Runs the sequences; the totals, with the first few losses.
 async function fuzz(options, print = console.log) {
-  const cleanups = [];
-  const site = await openSite({ after: (f) => cleanups.push(f) });
+  const site = await openSite();
   options.signatures = sceneSignatures();
-  options.logFrame = frameOf(['bak/bak.bmp', 0, 0], ['player/ri0.bmp', 150, 100, 128, 0, 64, 96],
-                             ['player/ri0.bmp', 150, 164, 0, 32, 32, 32]);
+  options.playFrame = playFrame();
   const totals = { sequences: 0, events: 0, lost: 0, losses: [] };
   try {
     for (let i = 0; i < options.sequences; i++) {
@@ -447,13 +436,13 @@ async function fuzz(options, print = console.log) {
             `  again: node fuzz/lifecycle.js --seed ${seed} --sequences 1 --steps ${options.steps} --pages ${options.pages}`);
     }
   } finally {
-    for (const f of cleanups) await f();
+    await site.close();
   }
   print(`seed ${options.seed}: ${totals.sequences} sequences, ${totals.events} events, lost: ${totals.lost}`);
   return totals;
 }
 
-module.exports = { fuzz };
+module.exports = { fuzz, readStorage, recordsOf };
 
 if (require.main === module) {
   fuzz(parseOptions(process.argv.slice(2))).then((t) => process.exit(t.lost ? 1 : 0), (e) => {

@@ -3,14 +3,14 @@
 # --tests also what the whole test suite uses.
 set -e
 packages="build-essential cmake pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-gfx1.2-dev
-libvorbis-dev libgtest-dev"
+libvorbis-dev libpng-dev libebur128-dev libgtest-dev"
 if [ "${1:-}" = "--tests" ]; then
     # llvm: the symbolizer the fuzz runs' leak suppressions match through; then
     # the Debian package and its checks; libcaca0 for the classic SDL 1.2 library;
     # python3 for the display that refuses a connection in the window tests.
     packages="$packages libbenchmark-dev clang libclang-rt-14-dev valgrind xvfb xdotool x11-utils x11-apps
 imagemagick openbox sox strace libxtst-dev emscripten chromium llvm debhelper lintian appstream desktop-file-utils
-mandoc man-db libcaca0 clang-format python3"
+mandoc man-db libcaca0 clang-format eslint python3"
 fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep -c "ok installed" || true)
 if [ "$installed" -lt "$(echo $packages | wc -w)" ]; then

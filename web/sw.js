@@ -4,7 +4,7 @@
 // which keeps the new files and throws the old ones away.
 'use strict';
 var kept = 'tavikoro-@SITE_VERSION@';
-var files = ['./', @SITE_FILES@];
+var files = ['./'].concat('@SITE_FILES@'.split(' '));
 
 self.addEventListener('install', function(e) {
   e.waitUntil(caches.open(kept).then(function(cache) {

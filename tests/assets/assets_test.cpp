@@ -4,10 +4,13 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
+#include <png.h>
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,42 @@ TEST(Pictures, SizePaletteAndSeeThroughParts) {
         for (int y = 0; y < p.h; ++y)
             for (int x = 0; x < p.w; ++x) keyed += img.at(x, y) == 0;
         EXPECT_TRUE(p.seeThrough ? keyed * 100 >= long(p.seeThrough) * p.w * p.h : keyed == 0) << keyed;
+    }
+}
+
+// The desktop's and the home screen's icons: palette PNGs small enough for a
+// phone to fetch at once, every size the 64-pixel icon with square pixels,
+// see-through around the art and otherwise in the game's own colours.
+TEST(Pictures, IconsAreSmallPalettePngsOfOneDrawing) {
+    const Bmp swatch(kPalettePicture.path);
+    ASSERT_TRUE(swatch.s && swatch.s->format->palette);
+    std::set<uint32_t> ours = {0};  // see-through, or opaque in a colour of the palette (RGBA read little-endian)
+    for (const SDL_Color& c :
+         std::vector<SDL_Color>(swatch.s->format->palette->colors + 1, swatch.s->format->palette->colors + 256))
+        ours.insert(0xff000000u | c.b << 16 | c.g << 8 | c.r);
+    std::vector<uint32_t> first;
+    for (int size : {64, 128, 192, 512}) {
+        const std::string path =
+            ICON_DIR + (size == 64 ? "/tavikoro.png" : "/tavikoro-" + std::to_string(size) + ".png");
+        SCOPED_TRACE(path);
+        EXPECT_LT(std::filesystem::file_size(path), 32u * 1024);
+        png_image img{};
+        img.version = PNG_IMAGE_VERSION;
+        ASSERT_TRUE(png_image_begin_read_from_file(&img, path.c_str())) << img.message;
+        EXPECT_TRUE((img.format & PNG_FORMAT_FLAG_COLORMAP) && img.width == png_uint_32(size) &&
+                    img.height == img.width);
+        img.format = PNG_FORMAT_RGBA;
+        std::vector<uint32_t> px(size * size);
+        ASSERT_TRUE(png_image_finish_read(&img, nullptr, px.data(), 0, nullptr)) << img.message;
+        if (first.empty()) first = px;
+        int unlike = 0, clear = 0;
+        for (int i = 0; i < size * size; ++i) {
+            unlike += px[i] != first[i / size * 64 / size * 64 + i % size * 64 / size] ||
+                      !ours.count(px[i] >> 24 ? px[i] : 0);
+            clear += px[i] >> 24 == 0;
+        }
+        EXPECT_EQ(unlike, 0) << "pixels unlike the 64-pixel icon or outside the palette";
+        EXPECT_TRUE(px[0] >> 24 == 0 && clear * 10 < size * size * 9) << clear << ": see-through around the art only";
     }
 }
 

@@ -10,52 +10,23 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const { images, readBmp, frameOf, pageHelpers, openSite } = require('./site.js');
+const { readStorage, recordsOf } = require('../../fuzz/lifecycle.js');
+const { images, chop, readBmp, frameOf, openSite, openPage: newPage, untilState, frames, waitFrames,
+        press, differencesOf, playFrame, waitForSignal } = require('./site.js');
 
 test('the game in chromium', async (t) => {
   const { browser, url, refuse } = await openSite(t);
   const complaints = [];
-  const openPage = async () => {
-    const p = await browser.newPage();
-    p.on('console', (m) => ['error', 'warn', 'warning'].includes(m.type()) && complaints.push(m.text()));
-    p.on('pageerror', (e) => complaints.push(e.message));
-    await p.setViewport({ width: 1000, height: 800 });
-    await p.evaluateOnNewDocument(pageHelpers);
-    return p;
-  };
+  const openPage = () => newPage(browser, { complaints });
   let page = await openPage();
-
-  const frames = () => page.evaluate(() => Module.frames || 0);
-  const waitFrames = async (n) => {
-    const until = (await frames()) + n;
-    await page.waitForFunction((f) => Module.frames >= f, { polling: 'raf' }, until);
-  };
-  // Held across a few frames: the game samples the keys once a frame.
-  const tap = async (key) => {
-    await page.keyboard.down(key);
-    await waitFrames(3);
-    await page.keyboard.up(key);
-    await waitFrames(3);
-  };
-  const differences = (expected) => page.evaluate((e) => differences(e), expected);
+  const differences = (expected) => differencesOf(page, expected);
   // The play time (in frames) and the volume in save/config as IndexedDB holds it.
-  const storedRecord = () =>
-    page.evaluate(
-      () =>
-        new Promise((resolve) => {
-          const open = indexedDB.open('/save');
-          open.onsuccess = () => {
-            const get = open.result.transaction('FILE_DATA').objectStore('FILE_DATA').get('/save/config');
-            get.onsuccess = () => {
-              const v = new DataView(get.result.contents.buffer, get.result.contents.byteOffset);
-              const [f, s, m, h] = [107, 108, 109, 110].map((i) => v.getInt32(i * 4, true));
-              resolve({ time: ((h * 60 + m) * 60 + s) * 60 + f, volume: v.getInt32(60 * 4, true) });
-            };
-          };
-        })
-    );
+  const storedRecord = async () => {
+    const { time, volume } = recordsOf(await page.evaluate(readStorage, { journal: false }));
+    return { time, volume };
+  };
   const startGame = async () => {
-    await page.waitForFunction(() => document.body.dataset.state === 'ready');
+    await untilState(page, 'ready');
     const timing = await page.evaluate(() => {
       window.clickedAt = performance.now();
       const seen = () => (Module.frames ? (window.firstFrameAt = performance.now()) : requestAnimationFrame(seen));
@@ -73,9 +44,18 @@ test('the game in chromium', async (t) => {
     assert.strictEqual(missing.length, 2, 'the failed fetch and the page\'s word on it');
     complaints.splice(0, complaints.length, ...complaints.filter((c) => !missing.includes(c)));
   };
+  // The page closed without quitting, and a new one once its records are in.
+  const reopen = async (bypassWorker = false) => {
+    await page.close();
+    page = await openPage();
+    await page.setBypassServiceWorker(bypassWorker);
+    await page.goto(url);
+    await untilState(page, 'ready');
+    await page.evaluate(() => Module.recordsStored());
+  };
   const quit = async () => {
     await page.keyboard.down('Escape');
-    await page.waitForFunction(() => document.body.dataset.state === 'ended');
+    await untilState(page, 'ended');
     await page.keyboard.up('Escape');
   };
 
@@ -83,66 +63,53 @@ test('the game in chromium', async (t) => {
   await startGame();
 
   await t.test('the logo, pixel for pixel at the page scale', async () => {
-    await waitFrames(2);
+    await waitFrames(page, 2);
     const logo = frameOf(['a_logo.bmp', 0, 0]);
     assert.deepStrictEqual(await differences(logo), { count: 0, left: 1e9, right: -1 });
     const box = await page.$eval('#screen', (c) => c.getBoundingClientRect().toJSON());
     assert.strictEqual(box.width, 960, 'the largest whole scale that fits 1000 x 800 is 3');
     const shot = await page.screenshot({ clip: box, encoding: 'base64' });
-    const scaled = await page.evaluate(async (s, e) => differences(e, await pngPixels(s), 3), shot, logo);
+    const scaled = await page.evaluate(async (s, e) => window.differences(e, await window.pngPixels(s), 3), shot, logo);
     assert.strictEqual(scaled.count, 0);
   });
 
   const title = frameOf(['title/title1.bmp', 0, 0]);
   let newGame;
   await t.test('Space reaches the title and the menu cursor moves', async () => {
-    await tap('Space');
-    await waitFrames(2);
+    await press(page, 'Space');
+    await waitFrames(page, 2);
     newGame = await differences(title);
     assert.ok(newGame.count > 0 && newGame.count <= 32 * 4, `the cursor alone differs: ${JSON.stringify(newGame)}`);
-    await tap('ArrowRight');
+    await press(page, 'ArrowRight');
     const stage = await differences(title);
     assert.ok(stage.left > newGame.right, `the cursor moved right: ${JSON.stringify(stage)}`);
   });
 
   await t.test('Enter chooses stage select, X goes back', async () => {
-    await tap('Enter');
-    await waitFrames(2);
+    await press(page, 'Enter');
+    await waitFrames(page, 2);
     assert.strictEqual((await differences(frameOf(['title/stageselect.bmp', 0, 0]))).count, 0);
-    await tap('x');
-    await waitFrames(2);
+    await press(page, 'x');
+    await waitFrames(page, 2);
     assert.deepStrictEqual(await differences(title), newGame, 'back at the title, on NEW GAME');
   });
 
-  // The log stands on the block, in front of the figure, only while the
-  // signal is open; keyed pixels show what lies behind.
-  const play = frameOf(
-    ['bak/bak.bmp', 0, 0],
-    ['player/ri0.bmp', 150, 100, 128, 0, 64, 96],
-    ['player/ri0.bmp', 150, 164, 0, 32, 32, 32]
-  );
-  const logArea = { x: 150, y: 164, w: 32, h: 32 };
+  const play = playFrame();
   const overlayArea = { x: 10, y: 66, w: 80, h: 14 };  // its last rows, below the labels
-  const overlayPixels = () => page.evaluate((e, area) => differences(e, undefined, 1, area).count, play, overlayArea);
+  const overlayPixels = async () => (await differencesOf(page, play, overlayArea)).count;
   await t.test('a chop during the signal scores', async () => {
-    await tap('z');
-    await page.waitForFunction((e, area) => differences(e, undefined, 1, area).count === 0,
-                               { polling: 'raf', timeout: 30000 }, play, logArea);
+    await press(page, 'z');
+    await waitForSignal(page, { polling: 'raf', play });
     assert.strictEqual(await overlayPixels(), 0, 'no debug overlay without ?debug');
-    await tap('z');
-    await waitFrames(2);
+    await press(page, 'z');
+    await waitFrames(page, 2);
     // The score: nine 10 x 8 digits from x 120, y 10.
     const digits = readBmp('sys/fonts2.bmp');
     const palette = readBmp('color.bmp').colors;
-    const glyphs = [];
-    for (let d = 0; d < 10; d++) {
-      const g = [];
-      for (let y = 0; y < 8; y++)
-        for (let x = 0; x < 10; x++) g.push(digits.index(d * 10 + x, y) ? palette[digits.index(d * 10 + x, y)] : null);
-      glyphs.push(g);
-    }
+    const glyphs = Array.from({ length: 10 }, (_, d) =>
+      Array.from({ length: 80 }, (_, k) => digits.index(d * 10 + (k % 10), Math.floor(k / 10))).map((i) => i && palette[i]));
     const score = await page.evaluate((glyphs) => {
-      const p = screenPixels();
+      const p = window.screenPixels();
       let text = '';
       for (let cell = 0; cell < 9; cell++) {
         const at = (k) => ((10 + Math.floor(k / 10)) * 320 + 120 + cell * 10 + (k % 10)) * 4;
@@ -152,7 +119,7 @@ test('the game in chromium', async (t) => {
       return text;
     }, glyphs);
     assert.match(score, /^\d{9}$/);
-    assert.ok(Number(score) > 0 && Number(score) <= 1000, `score ${score}`);
+    assert.ok(Number(score) > 0 && Number(score) <= chop.kFastPoints, `score ${score}`);
     t.diagnostic(`score after one chop: ${score}`);
     if (process.env.WEB_SCREENSHOT) await page.screenshot({ path: process.env.WEB_SCREENSHOT });
     // Title and game music; the menu cursor's move, the signal, the chop (a
@@ -161,10 +128,10 @@ test('the game in chromium', async (t) => {
       const wav = fs.readFileSync(path.join(images, '../sound/se', effect));
       return (wav.length - 44) / (2 * wav.readUInt16LE(22));  // 16-bit frames of all channels
     };
-    const sounds = await page.evaluate(() => soundsStarted);
+    const sounds = await page.evaluate(() => window.soundsStarted);
     assert.ok(sounds.some((s) => s.loop), 'music plays');
-    const chop = Number(score) === 1000 ? 'kan.wav' : 'hit1.wav';
-    assert.deepStrictEqual(sounds.filter((s) => !s.loop).map((s) => s.samples), ['select.wav', 'oo.wav', chop].map(samples));
+    const chopped = Number(score) === chop.kFastPoints ? 'kan.wav' : 'hit1.wav';
+    assert.deepStrictEqual(sounds.filter((s) => !s.loop).map((s) => s.samples), ['select.wav', 'oo.wav', chopped].map(samples));
   });
 
   await t.test('play time and volume survive a reload, saved in place too', async () => {
@@ -176,9 +143,9 @@ test('the game in chromium', async (t) => {
     // A folder that takes no new files: the settings are written over the
     // old file in place, not renamed, and must reach IndexedDB all the same.
     await page.evaluate(() => Module.FS.chmod('/save', 0o555));
-    await tap('Minus');
+    await press(page, 'Minus');
     await quit();
-    assert.deepStrictEqual(await storedRecord(), { time: first.time + (await frames()), volume: first.volume - 10 });
+    assert.deepStrictEqual(await storedRecord(), { time: first.time + (await frames(page)), volume: first.volume - 10 });
     const made = await page.evaluate(() => {
       try {
         return Module.FS.writeFile('/save/probe', 'x') || true;
@@ -197,13 +164,13 @@ test('the game in chromium', async (t) => {
       navigator.getGamepads = () => [pad];
     });
     await page.reload();
-    await page.waitForFunction(() => document.body.dataset.state === 'ready');
+    await untilState(page, 'ready');
     // Still held when the game samples it first: a push, as it would be at
     // a native start.
     for (const down of [true, false]) {
-      await page.evaluate((d) => pressButton(d), down);
-      await page.waitForFunction(() => document.body.dataset.state === 'playing');
-      await waitFrames(3);
+      await page.evaluate((d) => window.pressButton(d), down);
+      await untilState(page, 'playing');
+      await waitFrames(page, 3);
     }
     assert.deepStrictEqual(await differences(title), newGame);
     await quit();
@@ -213,27 +180,23 @@ test('the game in chromium', async (t) => {
     const before = await storedRecord();
     await page.reload();
     await startGame();
-    await tap('Minus');
-    await tap('z');  // the title, with its music
+    await press(page, 'Minus');
+    await press(page, 'z');  // the title, with its music
     const other = await browser.newPage();
     await other.bringToFront();
     await page.waitForFunction(() => document.hidden && Module.audioContext.state === 'suspended');
-    const hiddenAt = await frames();
+    const hiddenAt = await frames(page);
     await new Promise((done) => setTimeout(done, 5000));
-    assert.strictEqual(await frames(), hiddenAt, 'no frame runs while hidden');
+    assert.strictEqual(await frames(page), hiddenAt, 'no frame runs while hidden');
     // Saved as it was hidden, in the wait after its last frame, which counts
     // once it has run.
     assert.deepStrictEqual(await storedRecord(), { time: before.time + hiddenAt - 1, volume: before.volume - 10 });
     await page.bringToFront();
     await other.close();
-    await waitFrames(30);
+    await waitFrames(page, 30);
     assert.strictEqual(await page.evaluate(() => Module.audioContext.state), 'running');
-    const ran = await frames();
-    await page.close();
-    page = await openPage();
-    await page.goto(url);
-    await page.waitForFunction(() => document.body.dataset.state === 'ready');
-    await page.evaluate(() => Module.recordsStored());
+    const ran = await frames(page);
+    await reopen();
     const after = await storedRecord();
     assert.strictEqual(after.volume, before.volume - 10);
     assert.ok(after.time >= before.time + ran - 1 && after.time <= before.time + ran + 10,
@@ -243,7 +206,7 @@ test('the game in chromium', async (t) => {
   // A second tab, window or installed app of the site: one game at a time,
   // and nothing the player did in either is lost.
   await t.test('a second page waits; taking over stops the first, with all it did; and back', async () => {
-    const [first, ready] = [page, (p) => p.waitForFunction(() => document.body.dataset.state === 'ready')];
+    const [first, ready] = [page, (p) => untilState(p, 'ready')];
     // Polled by a timer: a hidden page draws no animation frames.
     const elsewhere = (p) => p.waitForFunction(() => document.body.dataset.state === 'elsewhere' &&
                                                document.getElementById('play-here').offsetWidth, { polling: 100 });
@@ -259,11 +222,11 @@ test('the game in chromium', async (t) => {
     await elsewhere(second);
     await first.bringToFront();
     // Every volume key, then a new game: its work records are written.
-    for (const key of ['Minus', 'NumpadSubtract', 'Minus', 'NumpadSubtract', 'Equal', 'NumpadAdd', 'z', 'z']) await tap(key);
+    for (const key of ['Minus', 'NumpadSubtract', 'Minus', 'NumpadSubtract', 'Equal', 'NumpadAdd', 'z', 'z']) await press(page, key);
     // The first hidden, the second shown and hidden again: it stores nothing.
     await second.bringToFront();
     await first.waitForFunction(() => document.hidden && Module.audioContext.state === 'suspended');
-    const ran = await frames();
+    const ran = await frames(page);
     await (await browser.newPage()).bringToFront();
     await first.evaluate(() => Module.recordsStored());
     assert.deepStrictEqual(await storedRecord(), { time: before.time + ran - 1, volume: before.volume - 20 });
@@ -277,7 +240,7 @@ test('the game in chromium', async (t) => {
     assert.deepStrictEqual(await saves(second), files);
     page = second;
     await startGame();
-    await tap('Minus');
+    await press(page, 'Minus');
     await quit();
     assert.ok(await page.$eval('#storage-lost', (e) => e.hidden));
 
@@ -303,7 +266,7 @@ test('the game in chromium', async (t) => {
     await page.setRequestInterception(true);
     page.on('request', holdMusic);
     await page.goto(url);
-    await page.waitForFunction(() => document.body.dataset.state === 'ready');
+    await untilState(page, 'ready');
     // The first 60 frames take 20 ms more where the host shows them. Each
     // sleep the game asks for: how long, after which frame, how long it took.
     await page.evaluate(() => {
@@ -312,10 +275,10 @@ test('the game in chromium', async (t) => {
       const sleep = Module.lifecycle.sleep;
       window.sleeps = [];
       Module.lifecycle.sleep = (us, frame = Module.frames, from = performance.now()) =>
-        sleep(us).then(() => sleeps.push({ us, frame, took: performance.now() - from }));
+        sleep(us).then(() => window.sleeps.push({ us, frame, took: performance.now() - from }));
     });
     await startGame();
-    await waitFrames(65);
+    await waitFrames(page, 65);
     const sleeps = await page.evaluate(() => window.sleeps);
     // Late from the game's start on: none sleeps, each only lets the page
     // have a turn, which no timer holds up (a nested one waits 4 ms).
@@ -326,11 +289,11 @@ test('the game in chromium', async (t) => {
     assert.deepStrictEqual(late.map((s) => s.us), Array(60).fill(0));
 
     refuseMusic();
-    await tap('z');  // the title and its music, slot 1
-    await page.waitForFunction(() => soundsStarted.some((s) => s.loop) && !Module.siteFiles.arrival('sound/bgm/01.ogg'));
-    await tap('ArrowRight');
-    await tap('Enter');  // stage select: leaving the title stops slot 0's music, which never came
-    assert.strictEqual(await page.evaluate(() => musicStops), 0, 'the title\'s music goes on');
+    await press(page, 'z');  // the title and its music, slot 1
+    await page.waitForFunction(() => window.soundsStarted.some((s) => s.loop) && !Module.siteFiles.arrival('sound/bgm/01.ogg'));
+    await press(page, 'ArrowRight');
+    await press(page, 'Enter');  // stage select: leaving the title stops slot 0's music, which never came
+    assert.strictEqual(await page.evaluate(() => window.musicStops), 0, 'the title\'s music goes on');
     takeComplaintsOf('music.pack');
     page.off('request', holdMusic);
     await page.setRequestInterception(false);
@@ -339,13 +302,8 @@ test('the game in chromium', async (t) => {
     // still saves within the close, before a turn that never comes.
     const before = await storedRecord();
     await page.evaluate(() => (Module.frameTimes = { push: (at) => { while (performance.now() < at + 20); } }));
-    await tap('Minus');
-    await page.close();
-    page = await openPage();
-    await page.setBypassServiceWorker(true);
-    await page.goto(url);
-    await page.waitForFunction(() => document.body.dataset.state === 'ready');
-    await page.evaluate(() => Module.recordsStored());
+    await press(page, 'Minus');
+    await reopen(true);
     assert.strictEqual((await storedRecord()).volume, before.volume - 10);
   });
 
@@ -354,15 +312,15 @@ test('the game in chromium', async (t) => {
     await page.evaluateOnNewDocument(() => (indexedDB.open = () => { throw new DOMException('No', 'SecurityError'); }));
     await page.goto(url + '?debug');
     await startGame();
-    await tap('z');
+    await press(page, 'z');
     await page.waitForFunction(() => !Module.siteFiles.arrival('sound/se/kan.wav'));
-    const sounds = await page.evaluate(() => soundsStarted.length);
-    await tap('ArrowRight');
-    await tap('ArrowLeft');
-    await tap('z');
-    await waitFrames(10);
+    const sounds = await page.evaluate(() => window.soundsStarted.length);
+    await press(page, 'ArrowRight');
+    await press(page, 'ArrowLeft');
+    await press(page, 'z');
+    await waitFrames(page, 10);
     assert.ok((await overlayPixels()) > 0, 'the overlay\'s numbers are drawn over the clearing');
-    assert.strictEqual(await page.evaluate(() => soundsStarted.length), sounds, 'no cursor tick, no game music');
+    assert.strictEqual(await page.evaluate(() => window.soundsStarted.length), sounds, 'no cursor tick, no game music');
     const said = await page.evaluate(() => document.body.innerText.split('\n').filter((line) => /keep/.test(line)));
     assert.deepStrictEqual(said, ['This browser will not keep your settings and results here.']);
     takeComplaintsOf('game.pack');

@@ -12,7 +12,7 @@
 const test = require('node:test');
 const assert = require('node:assert');
 const path = require('node:path');
-const { frameOf, pageHelpers, openSite, frameCounter, waitForSignal } = require('./site.js');
+const { frameOf, openSite, openPage, untilState, waitFrames, hold, differencesOf, waitForSignal } = require('./site.js');
 
 const portrait = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 const landscape = { ...portrait, width: 844, height: 390 };
@@ -27,7 +27,7 @@ const phoneHelpers = () => {
   Object.defineProperty(navigator, 'wakeLock', { value: { request: async () => (window.asked.wakeLock++, lock) } });
   navigator.canShare = (data) => data.files.length === 1;
   navigator.share = async (data) => {
-    window.asked.shared = { text: data.text, png: base64(new Uint8Array(await data.files[0].arrayBuffer())) };
+    window.asked.shared = { text: data.text, png: window.base64(new Uint8Array(await data.files[0].arrayBuffer())) };
   };
   window.base64 = (bytes) => btoa(Array.from(bytes, (b) => String.fromCharCode(b)).join(''));
   window.shown = [];
@@ -39,20 +39,16 @@ const phoneHelpers = () => {
     return put.call(this, image, ...rest);
   };
   window.touches = [];
+  const touches = window.touches;
   addEventListener('pointerdown', (e) => touches.push({ at: e.timeStamp, seen: performance.now(), frames: Module.frames }), true);
   addEventListener('pointerup', (e) => (touches[touches.length - 1].framesUp = Module.frames), true);
 };
 
 test('the game on a phone', async (t) => {
   const { browser, stop, url } = await openSite(t);
-  const page = await browser.newPage();
   const complaints = [];
-  page.on('console', (m) => ['error', 'warn', 'warning'].includes(m.type()) && complaints.push(m.text()));
-  page.on('pageerror', (e) => complaints.push(e.message));
-  await page.setViewport(portrait);
-  await page.evaluateOnNewDocument(pageHelpers);
+  const page = await openPage(browser, { viewport: portrait, complaints });
   await page.evaluateOnNewDocument(phoneHelpers);
-  const { waitFrames } = frameCounter(page);
   const box = (selector) => page.$eval(selector, (e) => e.getBoundingClientRect().toJSON());
   const centre = async (selector) => {
     const b = await box(selector);
@@ -60,19 +56,17 @@ test('the game on a phone', async (t) => {
   };
   // A tap as a finger makes one, 50 ms or so: down across a few frames.
   const tap = async (selector) => {
-    await page.touchscreen.touchStart(...(await centre(selector)));
-    await waitFrames(3);
-    await page.touchscreen.touchEnd();
-    await waitFrames(3);
+    const at = await centre(selector);
+    await hold(page, () => page.touchscreen.touchStart(...at), () => page.touchscreen.touchEnd());
   };
   const play = async () => {
     await page.touchscreen.tap(...(await centre('#message')));  // no frames run before it
     await state('playing');
   };
   const asked = () => page.evaluate(() => window.asked);
-  const state = (s) => page.waitForFunction((s) => document.body.dataset.state === s, {}, s);
+  const state = (s) => untilState(page, s);
   const title = frameOf(['title/title1.bmp', 0, 0]);
-  const differences = (expected) => page.evaluate((e) => differences(e), expected);
+  const differences = (expected) => differencesOf(page, expected);
   // The picture in device pixels, each game pixel a square of them.
   const picture = async (factor) => {
     const b = await box('#screen');
@@ -81,7 +75,7 @@ test('the game on a phone', async (t) => {
     // or at the whole CSS pixel nearest to it.
     const shot = await page.screenshot({ encoding: 'base64' });
     const unsharp = await page.evaluate(async (s, k, lefts, tops) => {
-      const [p, q] = [await pngPixels(s), screenPixels()];
+      const [p, q] = [await window.pngPixels(s), window.screenPixels()];
       const count = (left, top) => {
         let n = 0;
         for (let y = 0; y < 240 * k; y++)
@@ -108,7 +102,7 @@ test('the game on a phone', async (t) => {
   assert.strictEqual((await asked()).wakeLock, 1);
 
   // Portrait: 3 device pixels a game pixel, the controls under the picture.
-  await waitFrames(2);
+  await waitFrames(page, 2);
   const shown = await picture(3);
   for (const pad of ['#moves', '#others']) assert.ok((await box(pad)).y >= shown.bottom, `${pad} under the picture`);
   // A finger dragged over the picture is still a push (the logo ends), and
@@ -116,10 +110,10 @@ test('the game on a phone', async (t) => {
   const drag = async (selector) => {
     const [x, y] = await centre(selector);
     await page.touchscreen.touchStart(x, y);
-    await waitFrames(2);
+    await waitFrames(page, 2);
     await page.touchscreen.touchMove(x + 40, y - 200);
     await page.touchscreen.touchEnd();
-    await waitFrames(3);
+    await waitFrames(page, 3);
   };
   await drag('#screen');
   await drag('#others button');
@@ -140,25 +134,26 @@ test('the game on a phone', async (t) => {
   // Time from a tap on the menu moves to the first frame with the cursor
   // moved, and how many frames reached the canvas before it.
   const delays = await page.evaluate(() => {
-    const periods = shown.slice(1).map((f, i) => f.at - shown[i].at).sort((a, b) => a - b);
-    return touches.slice(3, 6).map((tap) => {
-      const next = shown.findIndex((f) => f.at > tap.at);
-      const i = shown.findIndex((f, i) => i >= next && f.hash !== shown[i - 1].hash);
-      return `${Math.round(shown[i].at - tap.at)} ms (page saw it at ${Math.round(tap.seen - tap.at)}; ${i - next} frames before)`;
+    const put = window.shown;
+    const periods = put.slice(1).map((f, i) => f.at - put[i].at).sort((a, b) => a - b);
+    return window.touches.slice(3, 6).map((tap) => {
+      const next = put.findIndex((f) => f.at > tap.at);
+      const i = put.findIndex((f, i) => i >= next && f.hash !== put[i - 1].hash);
+      return `${Math.round(put[i].at - tap.at)} ms (page saw it at ${Math.round(tap.seen - tap.at)}; ${i - next} frames before)`;
     }).concat(`frames ${periods[periods.length >> 1].toFixed(1)} ms apart (median)`);
   });
   t.diagnostic(`tap to frame: ${delays.join(', ')}`);
 
   // Turned: 4 device pixels a game pixel, the controls beside it. A game.
   await page.setViewport(landscape);
-  await waitFrames(2);
+  await waitFrames(page, 2);
   const turned = await picture(4);
   assert.ok((await box('#moves')).right <= turned.left && (await box('#others')).left >= turned.right);
   await tap('#screen');
   await waitForSignal(page);
   await page.touchscreen.tap(...(await centre('#screen')));
-  await waitFrames(3);
-  const quick = await page.evaluate(() => touches[touches.length - 1]);
+  await waitFrames(page, 3);
+  const quick = await page.evaluate(() => window.touches[window.touches.length - 1]);
   assert.strictEqual(quick.framesUp, quick.frames, 'down and up within one frame');
   assert.strictEqual((await asked()).vibrate, 0, 'a touch between two samples is not seen');
   await tap('#screen');
@@ -174,15 +169,15 @@ test('the game on a phone', async (t) => {
   await page.waitForFunction(() => !document.getElementById('share').classList.contains('unused'), { timeout: 70000 });
   const score = (await page.$eval('#share', (e) => e.textContent)).match(/^Share (\d+)$/)[1];
   assert.ok(score >= 20, `score ${score}`);
-  await waitFrames(61);
+  await waitFrames(page, 61);
   await tap('#share');
   const { shared } = await asked();
   assert.match(shared.text, new RegExp(`\\b${score} points.*${url}`));
-  assert.strictEqual(await page.evaluate(async (s) => (await pngPixels(s)).length, shared.png), 320 * 240 * 4);
-  const result = await page.evaluate(async (s) => base64((await pngPixels(s)).filter((_, i) => i % 4 < 3)), shared.png);
+  assert.strictEqual(await page.evaluate(async (s) => (await window.pngPixels(s)).length, shared.png), 320 * 240 * 4);
+  const result = await page.evaluate(async (s) => window.base64((await window.pngPixels(s)).filter((_, i) => i % 4 < 3)), shared.png);
   assert.strictEqual((await differences(result)).count, 0, 'the result screen as shared');
   await tap('#screen');
-  await waitFrames(4);
+  await waitFrames(page, 4);
   assert.deepStrictEqual(await differences(title), newGame, 'back at the title');
 
   const cdp = await page.createCDPSession();

@@ -1,17 +1,36 @@
-// What the browser tests share: the web build's site served on 127.0.0.1 to
-// Debian's chromium, the game's pictures as the page should show them, and
-// helpers installed in the page.
+// What the browser tests and rigs share: the web build's site served on
+// 127.0.0.1 to Debian's chromium, the game's pictures and play frame as the
+// page should show them, helpers installed in the page, and a player's keys.
 'use strict';
 const fs = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
+const zlib = require('node:zlib');
 const puppeteer = require('puppeteer-core');
 
-const build = path.resolve(__dirname, '../..', process.env.TAVIKORO_WEB_BUILD || 'build-web');
+const root = path.resolve(__dirname, '../..');
+const build = path.resolve(root, process.env.TAVIKORO_WEB_BUILD || 'build-web');
 const site = path.join(build, 'site');
 const images = path.join(build, 'native/game/image');
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png',
-                '.webmanifest': 'application/manifest+json' };
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.json': 'application/json',
+                '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
+const compressible = ['.html', '.js', '.wasm', '.json'];
+
+// The game's own constants (constexpr int NAME = VALUE) from one of its
+// headers; a name the header lacks is an error, never undefined.
+function constantsOf(header) {
+  const lines = fs.readFileSync(path.join(root, header), 'utf8').matchAll(/^constexpr int ([^;]*);/gm);
+  const values = Object.fromEntries([...lines].flatMap(([, list]) => [...list.matchAll(/(\w+) = (-?\d+)/g)])
+                                               .map(([, name, value]) => [name, Number(value)]));
+  return new Proxy(values, {
+    get: (all, name) => {
+      if (typeof name === 'string' && !(name in all)) throw new Error(`${header} has no constexpr int ${String(name)}`);
+      return all[name];
+    },
+  });
+}
+// The scoring window and where the play frame draws it.
+const chop = constantsOf('src/act/chop.h');
 
 // An 8-bit BMP as the game draws it: palette entry 0 is transparent.
 function readBmp(name) {
@@ -65,12 +84,12 @@ const pageHelpers = () => {
       }
     return box;
   };
-  // Every sound started: looping (music) or not, and its length in samples;
-  // the music stopped.
+  // Every sound started: when, looping (music) or not, and its length in
+  // samples; the music stopped.
   window.soundsStarted = [];
   const start = AudioBufferSourceNode.prototype.start;
   AudioBufferSourceNode.prototype.start = function (...args) {
-    window.soundsStarted.push({ loop: this.loop, samples: this.buffer.length });
+    window.soundsStarted.push({ at: performance.now(), loop: this.loop, samples: this.buffer.length });
     return start.apply(this, args);
   };
   window.musicStops = 0;
@@ -88,56 +107,85 @@ const pageHelpers = () => {
   };
 };
 
-// The site on a free port and a browser, both closed when the test ends;
-// stop() takes the server away, open connections included; refuse(name)
-// answers that file with 404 from then on.
-async function openSite(t) {
-  let refused = null;  // a file the server says it does not have: refuse(name)
+// The site on a free port and a browser, both closed when the test ends
+// (or by close() when there is no test); stop() takes the server away, open
+// connections included; refuse(name) answers that file with 404 from then
+// on. With gzip, text, scripts and WebAssembly go compressed to a browser
+// that asks, as a common static host sends them; `also` serves more folders
+// and named pages beside the site.
+async function openSite(t, { gzip = false, also = { folders: [], pages: {} } } = {}) {
+  let refused = null;
   const server = http.createServer((req, res) => {
-    const file = path.join(site, path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/$/, '/index.html'));
-    fs.readFile(file === refused ? '' : file, (error, data) => {
-      res.writeHead(error ? 404 : 200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-      res.end(error ? '' : data);
-    });
+    const name = path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/$/, '/index.html');
+    const file = [site, ...also.folders].map((folder) => path.join(folder, name))
+      .find((f) => fs.statSync(f, { throwIfNoEntry: false })?.isFile());
+    let body = also.pages[name] || (file && file !== refused && fs.readFileSync(file));
+    if (!body) return res.writeHead(404).end();
+    const headers = { 'Content-Type': types[path.extname(name)] || 'application/octet-stream' };
+    if (gzip && compressible.includes(path.extname(name)) && /\bgzip\b/.test(req.headers['accept-encoding'] || '')) {
+      body = zlib.gzipSync(body, { level: 6 });
+      headers['Content-Encoding'] = 'gzip';
+    }
+    res.writeHead(200, headers).end(body);
   });
   await new Promise((ready) => server.listen(0, '127.0.0.1', ready));
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     args: ['--no-sandbox', '--mute-audio'],
   });
-  const stop = () => {
-    server.close();
-    server.closeAllConnections();
-  };
-  t.after(async () => {
-    await browser.close();
-    stop();
-  });
+  const stop = () => (server.close(), server.closeAllConnections());
+  const close = () => browser.close().then(stop);
+  if (t) t.after(close);
   const refuse = (name) => (refused = path.join(site, name));
-  return { browser, stop, refuse, url: `http://127.0.0.1:${server.address().port}/` };
+  return { browser, stop, close, refuse, url: `http://127.0.0.1:${server.address().port}/` };
 }
 
+// A page of a browser or browser context, with the helpers above; what its
+// console says in error or warning goes to complaints.
+async function openPage(from, { viewport = { width: 1000, height: 800 }, complaints = null } = {}) {
+  const page = await from.newPage();
+  if (complaints) {
+    page.on('console', (m) => ['error', 'warn', 'warning'].includes(m.type()) && complaints.push(m.text()));
+    page.on('pageerror', (e) => complaints.push(e.message));
+  }
+  await page.setViewport(viewport);
+  await page.evaluateOnNewDocument(pageHelpers);
+  return page;
+}
+
+// Waits for the page's state (ready, playing, elsewhere, ended); its
+// attribute changes, so no animation frame is needed.
+const untilState = (page, state, timeout = 60000) =>
+  page.waitForFunction((s) => document.body.dataset.state === s, { polling: 'mutation', timeout }, state);
+
 // Frames the game has shown, and a wait for more of them.
-const frameCounter = (page) => {
-  const frames = () => page.evaluate(() => Module.frames || 0);
-  const waitFrames = async (n) => {
-    const until = (await frames()) + n;
-    await page.waitForFunction((f) => Module.frames >= f, { polling: 'raf' }, until);
-  };
-  return { frames, waitFrames };
+const frames = (page) => page.evaluate(() => Module.frames || 0);
+const waitFrames = async (page, n) => {
+  const until = (await frames(page)) + n;
+  await page.waitForFunction((f) => Module.frames >= f, { polling: 'raf', timeout: 60000 }, until);
 };
-
-// The log stands on the block, in front of the figure, only while the
-// signal is open; keyed pixels show what lies behind.
-const waitForSignal = (page) => {
-  const play = frameOf(
-    ['bak/bak.bmp', 0, 0],
-    ['player/ri0.bmp', 150, 100, 128, 0, 64, 96],
-    ['player/ri0.bmp', 150, 164, 0, 32, 32, 32]
-  );
-  const logArea = { x: 150, y: 164, w: 32, h: 32 };
-  return page.waitForFunction((e, area) => differences(e, undefined, 1, area).count === 0,
-                              { polling: 50, timeout: 30000 }, play, logArea);
+// A key or finger held across a few frames, as a player does: the game
+// samples its input once a frame.
+const hold = async (page, down, up) => {
+  await down();
+  await waitFrames(page, 3);
+  await up();
+  await waitFrames(page, 3);
 };
+const press = (page, key) => hold(page, () => page.keyboard.down(key), () => page.keyboard.up(key));
 
-module.exports = { images, readBmp, frameOf, pageHelpers, openSite, frameCounter, waitForSignal };
+// Where the canvas differs from an expected frame, within an area.
+const differencesOf = (page, expected, area) =>
+  page.evaluate((e, a) => window.differences(e, undefined, 1, a), expected, area);
+
+// The play frame while the signal is open: the log stands on the block, in
+// front of the figure; keyed pixels show what lies behind.
+const playFrame = () =>
+  frameOf(['bak/bak.bmp', 0, 0], ['player/ri0.bmp', chop.kFigureX, chop.kFigureY, 128, 0, 64, 96],
+          ['player/ri0.bmp', chop.kLogX, chop.kLogY, 0, 32, 32, 32]);
+const logArea = { x: chop.kLogX, y: chop.kLogY, w: 32, h: 32 };
+const waitForSignal = (page, { polling = 50, timeout = 30000, play = playFrame() } = {}) =>
+  page.waitForFunction((e, a) => window.differences(e, undefined, 1, a).count === 0, { polling, timeout }, play, logArea);
+
+module.exports = { build, images, chop, readBmp, frameOf, pageHelpers, openSite, openPage, untilState, frames,
+                   waitFrames, hold, press, differencesOf, playFrame, waitForSignal };

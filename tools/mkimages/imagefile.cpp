@@ -1,6 +1,11 @@
 #include "imagefile.h"
 
+#include <png.h>
+
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
@@ -17,53 +22,46 @@ void le32(Bytes& b, uint32_t v) {
     le16(b, v & 0xffff);
     le16(b, v >> 16);
 }
-void be32(Bytes& b, uint32_t v) {
-    for (int s = 24; s >= 0; s -= 8) b.push_back((v >> s) & 0xff);
-}
-
 void save(const std::string& path, const Bytes& b) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-uint32_t crc32(const uint8_t* p, size_t n, uint32_t crc = 0) {
-    crc = ~crc;
-    for (size_t i = 0; i < n; ++i) {
-        crc ^= p[i];
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
+struct Indexed {
+    const Canvas& c;
+    std::array<png_byte, 256> slot;  // palette index to PNG palette entry
+    std::vector<png_color> colours;
+    bool see_through;
+};
 
-void chunk(Bytes& png, const char* type, const Bytes& data) {
-    be32(png, static_cast<uint32_t>(data.size()));
-    Bytes body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    png.insert(png.end(), body.begin(), body.end());
-    be32(png, crc32(body.data(), body.size()));
-}
-
-// A zlib stream of stored blocks: bigger than real compression, but icons are tiny
-// and it keeps the tool free of libraries.
-Bytes zlib_stored(const Bytes& raw) {
-    Bytes z = {0x78, 0x01};
-    size_t pos = 0;
-    do {
-        size_t n = std::min<size_t>(65535, raw.size() - pos);
-        z.push_back(pos + n == raw.size() ? 1 : 0);
-        le16(z, static_cast<uint32_t>(n));
-        le16(z, static_cast<uint32_t>(~n & 0xffff));
-        z.insert(z.end(), raw.begin() + pos, raw.begin() + pos + n);
-        pos += n;
-    } while (pos < raw.size());
-    uint32_t a = 1, b = 0;
-    for (uint8_t v : raw) {
-        a = (a + v) % 65521;
-        b = (b + a) % 65521;
+// libpng reports failures by jumping back to the setjmp, so nothing made in
+// here may need destroying.
+bool encode(FILE* out, const Indexed& p, png_byte* row) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
     }
-    be32(z, (b << 16) | a);
-    return z;
+    const size_t n = p.colours.size();  // as few bits a pixel as the colours allow
+    const int depth = n <= 2 ? 1 : n <= 4 ? 2 : n <= 16 ? 4 : 8;
+    png_init_io(png, out);
+    png_set_compression_level(png, 9);
+    png_set_IHDR(png, info, p.c.w, p.c.h, depth, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_PLTE(png, info, p.colours.data(), static_cast<int>(n));
+    const png_byte clear = 0;
+    if (p.see_through) png_set_tRNS(png, info, &clear, 1, nullptr);
+    png_write_info(png, info);
+    png_set_packing(png);
+    for (int y = 0; y < p.c.h; ++y) {
+        for (int x = 0; x < p.c.w; ++x) row[x] = p.slot[pixel(p.c, x, y)];
+        png_write_row(png, row);
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
 }
 
 }  // namespace
@@ -102,22 +100,18 @@ void write_bmp(const std::string& path, const Canvas& c, const Palette& pal) {
 }
 
 void write_png(const std::string& path, const Canvas& c, const Palette& pal) {
-    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    Bytes ihdr;
-    be32(ihdr, c.w);
-    be32(ihdr, c.h);
-    ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
-    chunk(png, "IHDR", ihdr);
-    Bytes raw;
-    for (int y = 0; y < c.h; ++y) {
-        raw.push_back(0);
-        for (int x = 0; x < c.w; ++x) {
-            uint8_t i = pixel(c, x, y);
-            const Rgb& e = pal.rgb[i];
-            raw.insert(raw.end(), {e.r, e.g, e.b, uint8_t(i == 0 ? 0 : 255)});
+    // Only the colours the picture uses; the see-through index 0 comes first,
+    // so the transparency chunk needs a single entry.
+    std::array<bool, 256> used{};
+    for (uint8_t i : c.px) used[i] = true;
+    Indexed p{c, {}, {}, used[0]};
+    for (int i = 0; i < 256; ++i)
+        if (used[i]) {
+            p.slot[i] = static_cast<png_byte>(p.colours.size());
+            p.colours.push_back({pal.rgb[i].r, pal.rgb[i].g, pal.rgb[i].b});
         }
-    }
-    chunk(png, "IDAT", zlib_stored(raw));
-    chunk(png, "IEND", {});
-    save(path, png);
+    std::vector<png_byte> row(c.w);
+    FILE* out = std::fopen(path.c_str(), "wb");
+    bool written = out && encode(out, p, row.data());
+    if (!out || std::fclose(out) != 0 || !written) throw std::runtime_error("cannot write " + path);
 }

@@ -7,5 +7,5 @@
 
 // Uncompressed 8-bit BMP with the full 256-entry palette.
 void write_bmp(const std::string& path, const Canvas& c, const Palette& pal);
-// RGBA PNG; index 0 becomes fully transparent.
+// Palette PNG, best compressed; index 0 becomes fully transparent.
 void write_png(const std::string& path, const Canvas& c, const Palette& pal);

@@ -214,7 +214,7 @@ std::vector<float> finishEffect(std::vector<float> samples, double loudness) {
     for (int pass = 0; pass < 24; ++pass) {
         samples = original;
         for (int level = 0; level < 8; ++level) {
-            float gain = float(std::pow(10.0, (loudness - effectLoudness(samples)) / 20.0));
+            float gain = float(std::pow(10.0, (loudness - hear(samples).lufs) / 20.0));
             float peak = 0.0f;
             for (float& s : samples) {
                 s *= gain;
@@ -223,7 +223,7 @@ std::vector<float> finishEffect(std::vector<float> samples, double loudness) {
             if (peak <= ceiling) break;
             for (float& s : samples) s = limit(s, ceiling);
         }
-        double over = truePeak(samples) / kEffectCeiling;
+        double over = truePeak(samples, 1) / kEffectCeiling;
         if (over <= 1.0) break;
         ceiling = float(ceiling / std::max(over, 1.01));
     }

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <numeric>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -39,21 +40,17 @@ std::vector<float> readWav(const std::string& path) {
     return out;
 }
 
-struct Stereo {
-    std::vector<float> left, right;
-};
-
-Stereo readOgg(const std::string& path) {
+// Interleaved stereo.
+std::vector<float> readOgg(const std::string& path) {
     OggVorbis_File vf;
     if (ov_fopen(path.c_str(), &vf) != 0) throw std::runtime_error(path + ": not OGG Vorbis");
-    Stereo s;
+    std::vector<float> s;
     for (;;) {
         float** pcm;
         int section;
         long n = ov_read_float(&vf, &pcm, 4096, &section);
         if (n <= 0) break;
-        s.left.insert(s.left.end(), pcm[0], pcm[0] + n);
-        s.right.insert(s.right.end(), pcm[1], pcm[1] + n);
+        for (long i = 0; i < n; ++i) s.insert(s.end(), {pcm[0][i], pcm[1][i]});
     }
     ov_clear(&vf);
     return s;
@@ -73,49 +70,48 @@ int main(int argc, char** argv) {
     bool ok = true;
     try {
         // The music of the title and the game, as a loop: prefix sums of its
-        // weighted power give its loudness over any window.
-        Stereo music = readOgg(dir + "/bgm/02.ogg");
-        std::vector<double> wl = kWeighted(music.left), wr = kWeighted(music.right);
-        size_t n = wl.size();
-        std::vector<double> power(2 * n + 1, 0.0), plain(2 * n + 1, 0.0);
-        for (size_t i = 0; i < 2 * n; ++i) {
-            power[i + 1] = power[i] + wl[i % n] * wl[i % n] + wr[i % n] * wr[i % n];
-            double l = music.left[i % n], r = music.right[i % n];
-            plain[i + 1] = plain[i] + (l * l + r * r) / 2.0;
-        }
+        // weighted power in 10 ms blocks, and of its plain power, give its
+        // loudness over any window.
+        std::vector<float> music = readOgg(dir + "/bgm/02.ogg"), loop = music;
+        loop.insert(loop.end(), music.begin(), music.end());
+        size_t n = music.size() / 2;
+        std::vector<double> power = blockPowers(loop, 2), plain(2 * n + 1, 0.0);
+        power.insert(power.begin(), 0.0);
+        std::partial_sum(power.begin(), power.end(), power.begin());
+        for (size_t i = 0; i < 2 * n; ++i)
+            plain[i + 1] =
+                plain[i] + (double(loop[2 * i]) * loop[2 * i] + double(loop[2 * i + 1]) * loop[2 * i + 1]) / 2.0;
         double musicPeak = 0.0;
-        for (size_t i = 0; i < n; ++i)
-            musicPeak = std::max({musicPeak, double(std::fabs(music.left[i])), double(std::fabs(music.right[i]))});
-        double musicTruePeak = std::max(truePeak(music.left), truePeak(music.right));
+        for (float v : music) musicPeak = std::max(musicPeak, double(std::fabs(v)));
+        double musicTruePeak = truePeak(music, 2);
         std::printf("| music 02 | %.1f | %.1f | %.1f | – | %.1f s | – | – | %.1f dB | – |\n",
-                    lufs(power[n] / double(n), 0.0), db(musicPeak), db(musicTruePeak), double(n) / kRate,
+                    programmeLoudness(music, 2), db(musicPeak), db(musicTruePeak), double(n) / kRate,
                     10.0 * std::log10(plain[n] / double(n)));
 
         std::vector<double> truePeaks;
         double hit1Rms = 0.0, kanRms = 0.0;
         for (const Effect& e : effects()) {
             std::vector<float> x = readWav(dir + "/se/" + e.name + ".wav");
-            Span part = audiblePart(x);
-            double loudness = effectLoudness(x);
-            size_t window = std::max(kHearingWindow, part.end - part.begin);
+            Heard part = hear(x);
+            size_t window = std::max(kHearingWindow, part.end - part.begin) / kBlock;
             // The music's loudness in that window, wherever in the loop the effect falls (10 ms steps).
             std::vector<double> around;
-            for (size_t p = 0; p < n; p += kRate / 100)
-                around.push_back(lufs((power[p + window] - power[p]) / double(window), 0.0));
+            for (size_t k = 0; k * kBlock < n; ++k)
+                around.push_back(lufs((power[k + window] - power[k]) / double(window)));
             std::sort(around.begin(), around.end());
-            double worst = loudness - around.back(), typical = loudness - around[around.size() / 2];
+            double worst = part.lufs - around.back(), typical = part.lufs - around[around.size() / 2];
             double peak = 0.0, energy = 0.0;
             for (float v : x) peak = std::max(peak, double(std::fabs(v))), energy += double(v) * v;
             std::vector<double> plainAround;
-            for (size_t p = 0; p < n; p += kRate / 100) plainAround.push_back(plain[p + x.size()] - plain[p]);
+            for (size_t p = 0; p < n; p += kBlock) plainAround.push_back(plain[p + x.size()] - plain[p]);
             std::sort(plainAround.begin(), plainAround.end());
             double rms = 10.0 * std::log10(energy / double(x.size()));
             double overRms = 10.0 * std::log10(energy / plainAround[plainAround.size() / 2]);
             if (e.name == "hit1") hit1Rms = rms;
             if (e.name == "kan") kanRms = rms;
-            truePeaks.push_back(truePeak(x));
+            truePeaks.push_back(truePeak(x, 1));
             std::printf("| %s | %.1f | %.1f | %.1f | %.1f ms | %.0f ms | %+.1f dB | %+.1f dB | %.1f dB | %+.1f dB |\n",
-                        e.name.c_str(), loudness, db(peak), db(truePeaks.back()), 1000.0 * part.begin / kRate,
+                        e.name.c_str(), part.lufs, db(peak), db(truePeaks.back()), 1000.0 * part.begin / kRate,
                         1000.0 * (part.end - part.begin) / kRate, worst, typical, rms, overRms);
             if (worst < 6.0) ok = false;
             bool chop = e.name == "hit1" || e.name == "kan";
