@@ -9,6 +9,7 @@
 #include <new>
 
 #include "act/act_internal.h"
+#include "act/chop.h"
 #include "harness/harness.h"
 
 // Per thread: the mixer's thread decodes music and allocates as it likes.
@@ -46,7 +47,7 @@ TEST(Allocations, NoSceneAllocatesPerFrame) {
     // real chops and every piece and number live, the result.
     s.Push(40, KB_X).Push(48, KB_RIGHT).Push(50, KB_Z).Push(90, KB_Z).Push(94, KB_Z);
     const int play = 96;  // play frame 0
-    for (int p = 121; p <= 400; p += 121) s.Push(play + p, KB_Z);
+    for (int p = kSignalPeriod; p <= 400; p += kSignalPeriod) s.Push(play + p, KB_Z);
     s.Push(play + kPlayFrames + 101, KB_ESCAPE);
     static std::vector<unsigned long> counts(play + kPlayFrames + 110, 0);  // no growth while running
     s.onFrame = [play](int frame) {

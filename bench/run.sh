@@ -39,7 +39,8 @@ SDL_VIDEODRIVER=dummy "$bin/bench/tavikoro_bench" --benchmark_repetitions=9 --be
 
 echo "instruction counts (callgrind)..." >&2
 frames=50
-for scene in floor present logo title stageselect play result play_zoom2 play_zoom4; do
+"$bin/bench/tavikoro_bench" --list >"$work/list"
+for scene in $(cut -f1 "$work/list"); do
     SDL_VIDEODRIVER=dummy valgrind --tool=callgrind --toggle-collect=counted_frames \
         --callgrind-out-file="$work/cg.$scene" "$bin/bench/tavikoro_bench" --count "$scene" "$frames" \
         >/dev/null 2>&1
@@ -97,8 +98,9 @@ frames = {}
 for b in json.load(open(f"{work}/frames.json"))["benchmarks"]:
     if b.get("aggregate_name") == "median":
         frames[b["run_name"]] = b["cpu_time"]  # microseconds
-ir = {s: int(open(f"{work}/ir.{s}").read()) for s in
-      ["floor", "present", "logo", "title", "stageselect", "play", "result", "play_zoom2", "play_zoom4"]}
+# The benchmark's frames: name, the frame it is compared with, label.
+listed = [line.rstrip("\n").split("\t") for line in open(f"{work}/list")]
+ir = {name: int(open(f"{work}/ir.{name}").read()) for name, _, _ in listed}
 
 def median(v):
     v = sorted(v)
@@ -166,16 +168,15 @@ def row(*cells): rows.append("| " + " | ".join(str(c) for c in cells) + " |")
 
 row("measurement", "value", "floor (same run)", "ratio", "goal", "met", "reproduce")
 row(*["---"] * 7)
-for scene, label in [("logo", "logo"), ("title", "title"), ("stageselect", "stage select"),
-                     ("play", "play, 40 pieces + 80 numbers"), ("result", "result")]:
+scenes = [(name, label) for name, base, label in listed if base == "floor"]
+for scene, label in scenes:
     us = frames[scene]
     row(f"frame CPU, {label}", f"{us:.1f} µs", f"{floor_us:.1f} µs", f"{us / floor_us:.2f}", "≤ 1.3", ok(us / floor_us <= 1.3),
         f"`SDL_VIDEODRIVER=dummy {B} --benchmark_filter='^({scene}|floor)$'`")
 cg = "valgrind --tool=callgrind --toggle-collect=counted_frames " + B + " --count {} 50"
-for scene, label in [("logo", "logo"), ("title", "title"), ("stageselect", "stage select"),
-                     ("play", "play"), ("result", "result")]:
+for scene, label in scenes:
     r = ir[scene] / floor_ir
-    row(f"instructions per {label} frame", f"{ir[scene]:,}", f"{floor_ir:,}", f"{r:.2f}", "≤ 1.5", ok(r <= 1.5),
+    row(f"instructions per frame, {label}", f"{ir[scene]:,}", f"{floor_ir:,}", f"{r:.2f}", "≤ 1.5", ok(r <= 1.5),
         "`" + cg.format(scene) + "`")
 row("present alone (SDL_Flip, sdl12-compat): CPU", f"{present_us:.1f} µs", f"{floor_us:.1f} µs",
     f"{present_us / floor_us:.2f}", "–", "–", f"`SDL_VIDEODRIVER=dummy {B} --benchmark_filter='^(present|floor)$'`")
@@ -248,12 +249,15 @@ if latency:
         "`bench/run.sh` (game with `FLIP_PROBE_HASH=1`, keys from `" + build + "/bench/keypress 40 keys`)")
 else:
     row("input latency", "not measured", "–", "–", "report", "**no**", "`bench/run.sh`")
-for z in (2, 4):
-    us = frames[f"play_zoom{z}"]
-    row(f"magnified play frame, zoom {z}: CPU", f"{us:.1f} µs", f"{frames['play']:.1f} µs (unmagnified)",
-        f"{us / frames['play']:.2f}", "report", "–", f"`SDL_VIDEODRIVER=dummy {B} --benchmark_filter='^play'`")
-    row(f"… instructions", f"{ir[f'play_zoom{z}']:,}", f"{ir['play']:,}", f"{ir[f'play_zoom{z}'] / ir['play']:.2f}",
-        "report", "–", "`" + cg.format(f"play_zoom{z}") + "`")
+# Variants of a scene's frame against that frame.
+for name, base, label in listed:
+    if base in ("-", "floor"):
+        continue
+    us = frames[name]
+    row(f"{label}: CPU", f"{us:.1f} µs", f"{frames[base]:.1f} µs ({base})",
+        f"{us / frames[base]:.2f}", "report", "–", f"`SDL_VIDEODRIVER=dummy {B} --benchmark_filter='^({name}|{base})$'`")
+    row(f"… instructions", f"{ir[name]:,}", f"{ir[base]:,}", f"{ir[name] / ir[base]:.2f}",
+        "report", "–", "`" + cg.format(name) + "`")
 
 text = open(out).read() if __import__("os").path.exists(out) else ""
 begin, end = "<!-- measurements begin -->", "<!-- measurements end -->"

@@ -17,6 +17,7 @@
 #include "platform/records.h"
 #include "platform/surfaces.h"
 #include "scenes/logo.h"
+#include "scenes/scenes.h"
 #include "scenes/stageselect.h"
 #include "scenes/title.h"
 
@@ -135,18 +136,22 @@ void ResultFrame() {
 
 }  // namespace
 
-const SceneFrame kFloor = {"floor", FloorSetUp, FloorFrame};
-const SceneFrame kScenes[] = {
-    {"present", LogoSetUp, PresentFrame}, {"logo", LogoSetUp, LogoFrame},
-    {"title", TitleSetUp, TitleFrame},    {"stageselect", StageSelectSetUp, StageSelectFrame},
-    {"play", ActSetUp, PlayFrame},        {"result", ResultSetUp, ResultFrame},
-    {"play_zoom2", ActSetUp, Zoom2Frame}, {"play_zoom4", ActSetUp, Zoom4Frame},
+const SceneFrame kFloor = {"floor", SCENE_END, "-", "floor", FloorSetUp, FloorFrame};
+const SceneFrame kFrames[] = {
+    {"present", SCENE_END, "-", "present alone", LogoSetUp, PresentFrame},
+    {"logo", SCENE_LOGO, "floor", "logo", LogoSetUp, LogoFrame},
+    {"title", SCENE_TITLE, "floor", "title", TitleSetUp, TitleFrame},
+    {"stageselect", SCENE_STAGESELECT, "floor", "stage select", StageSelectSetUp, StageSelectFrame},
+    {"play", SCENE_ACT, "floor", "play, 40 pieces + 80 numbers", ActSetUp, PlayFrame},
+    {"result", SCENE_ACT, "floor", "result", ResultSetUp, ResultFrame},
+    {"play_zoom2", SCENE_ACT, "play", "magnified play frame, zoom 2", ActSetUp, Zoom2Frame},
+    {"play_zoom4", SCENE_ACT, "play", "magnified play frame, zoom 4", ActSetUp, Zoom4Frame},
 };
-const int kSceneCount = sizeof kScenes / sizeof kScenes[0];
+const int kFrameCount = sizeof kFrames / sizeof kFrames[0];
 
-const SceneFrame* FindScene(const char* name) {
+const SceneFrame* FindFrame(const char* name) {
     if (std::strcmp(name, kFloor.name) == 0) return &kFloor;
-    for (const SceneFrame& s : kScenes)
+    for (const SceneFrame& s : kFrames)
         if (std::strcmp(name, s.name) == 0) return &s;
     return nullptr;
 }

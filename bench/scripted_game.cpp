@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "act/act_internal.h"
+#include "act/chop.h"
 #include "app/app.h"
 #include "harness/harness.h"
 #include "platform/frame.h"
@@ -30,9 +31,9 @@ int main(int argc, char** argv) {
     int chops = 0;
     s.onFrame = [&](int) {
         if (g_scene != SCENE_ACT || sn != SN_PLAY) return;
-        // Every other chop fast (1000 points, "kan"), the others slow ("hit1").
-        int age = 60 - player[signal_count];  // the window is 60 frames
-        bool chop = player[signal_count] > 0 && player[pressed] == 0 && age == (chops % 2 ? 30 : 1);
+        // Every other chop fast ("kan"), the others halfway through the window ("hit1").
+        int age = kWindowFrames - player[signal_count];
+        bool chop = player[signal_count] > 0 && player[pressed] == 0 && age == (chops % 2 ? kWindowFrames / 2 : 1);
         harness::SetKey(KB_Z, chop);
         if (chop) chops++;
     };

@@ -40,10 +40,10 @@
 namespace {
 
 constexpr int kBestSlot = GF_STAGE_BEST + 1;
-constexpr int kMaxScore = 29000;  // a thousand for each of the 29 signals of a game
-constexpr int kMaxFrames = 8000;  // a whole run needs about 3700
+constexpr int kMaxScore = kFastPoints * (kPlayFrames / kSignalPeriod);  // every signal of a game chopped fast
+constexpr int kMaxFrames = 8000;                                        // a whole run needs about 3700
 const int kScriptKeys[8] = {KB_Z, KB_X, KB_C, KB_LEFT, KB_RIGHT, KB_UP, KB_DOWN, KB_KP6};
-const int kPadButtons[4] = {0, 1, 6, 7};
+const int kScriptButtons[4] = {0, 1, 6, 7};
 
 enum Stage { TITLE, PLAY, RESULT, BACK };
 
@@ -77,7 +77,7 @@ bool Pad(int axes[2], int buttons[kPadButtons]) {
         int dir = p >> (2 * a) & 3;
         axes[a] = dir == 1 ? 32767 : dir == 2 ? -32768 : 0;
     }
-    for (int b = 0; b < 4; b++) buttons[kPadButtons[b]] = p >> (4 + b) & 1;
+    for (int b = 0; b < 4; b++) buttons[kScriptButtons[b]] = p >> (4 + b) & 1;
     return true;
 }
 
@@ -245,7 +245,7 @@ static void Play(const uint8_t* data, size_t size) {
     if (!g_run.playable) return;
     if (g_run.stage != BACK || g_run.playFrames < kPlayFrames) Fail("the game was not played to its end");
     int32_t final = player[score];
-    if (final < 0 || final > kMaxScore || final % 10 != 0) Fail("impossible score");
+    if (final < 0 || final > kMaxScore || final % kPointsPerFrameLeft != 0) Fail("impossible score");
     if (gameflag[kBestSlot] != std::min(before[kBestSlot], final))
         Fail("the best is not the lower of old best and score");
     bool newBest = final < before[kBestSlot];

@@ -65,8 +65,6 @@ int UsedSlots() {
     return n;
 }
 
-const char* const kPhaseNames[PHASE_COUNT] = {"-", "logo", "title", "game", "result", "stage select"};
-
 }  // namespace
 
 Report Run(long frames, uint32_t seed) {
@@ -91,7 +89,7 @@ Report Run(long frames, uint32_t seed) {
         frameNow = frame;
         walker.Frame(frame);
     };
-    walker.onEnter = [&](Phase p) {
+    walker.onEnter = [&](int p) {
         int slots = UsedSlots();
         long surfaces = LivePictures();
         bool first = walker.visits[p] == 1;
@@ -102,7 +100,7 @@ Report Run(long frames, uint32_t seed) {
         Gauges g = Measure();
         g.frame = frameNow;
         r.fdsMax = std::max(r.fdsMax, g.fds);
-        if (p != PHASE_TITLE) return;
+        if (p != PhaseOf(SCENE_TITLE)) return;
         if (walker.visits[p] == 2) r.start = g;
         r.end = g;
     };
@@ -130,9 +128,9 @@ std::vector<std::string> Problems(const Report& r, long rssSlackKb, long heapSla
     if (r.frames < r.framesAsked) add("frames presented: " + std::to_string(r.frames));
     if (r.playTimeFrames != r.polls)
         add("play time in the record " + std::to_string(r.playTimeFrames) + " frames, ran " + std::to_string(r.polls));
-    for (int p = PHASE_LOGO; p < PHASE_COUNT; p++) {
-        std::string name = kPhaseNames[p];
-        if (r.visits[p] == 0 && p != PHASE_LOGO) add(name + " never reached");
+    for (int p = 0; p < kPhaseCount; p++) {
+        std::string name = PhaseName(p);
+        if (r.visits[p] == 0 && p != PhaseOf(SCENE_LOGO)) add(name + " never reached");
         if (r.slotsMin[p] != r.slotsMax[p])
             add(name + ": picture slots in use from " + std::to_string(r.slotsMin[p]) + " to " +
                 std::to_string(r.slotsMax[p]));
@@ -140,7 +138,7 @@ std::vector<std::string> Problems(const Report& r, long rssSlackKb, long heapSla
             add(name + ": live pictures from " + std::to_string(r.surfacesMin[p]) + " to " +
                 std::to_string(r.surfacesMax[p]));
     }
-    if (r.visits[PHASE_TITLE] < 3) add("too short to compare two titles after the first game");
+    if (r.visits[PhaseOf(SCENE_TITLE)] < 3) add("too short to compare two titles after the first game");
     if (r.end.fds != r.start.fds)
         add("open files from " + std::to_string(r.start.fds) + " to " + std::to_string(r.end.fds));
     if (kSanitized) return problems;
@@ -160,8 +158,8 @@ std::string Describe(const Report& r) {
     out << "resident kB " << r.start.rssKb << " -> " << r.end.rssKb << " (" << r.RssGrowthKb()
         << " kB beyond the harness's frame log), heap bytes " << r.start.heapBytes << " -> " << r.end.heapBytes
         << ", open files " << r.start.fds << " -> " << r.end.fds << " (max " << r.fdsMax << ")\n";
-    for (int p = PHASE_LOGO; p < PHASE_COUNT; p++)
-        out << kPhaseNames[p] << ": " << r.visits[p] << " visits, picture slots " << r.slotsMin[p] << ".."
+    for (int p = 0; p < kPhaseCount; p++)
+        out << PhaseName(p) << ": " << r.visits[p] << " visits, picture slots " << r.slotsMin[p] << ".."
             << r.slotsMax[p] << ", live pictures " << r.surfacesMin[p] << ".." << r.surfacesMax[p] << "\n";
     return out.str();
 }

@@ -29,11 +29,11 @@ struct Report {
     // much resident growth is the harness's, not the game's.
     long RssGrowthKb() const { return end.rssKb - start.rssKb - (end.frame - start.frame) * 4 / 1024; }
     int fdsMax = 0;
-    int visits[PHASE_COUNT] = {};
+    int visits[kPhaseCount] = {};
     // Non-null picture slots and live pictures as each scene starts, the
     // lowest and highest over the run.
-    int slotsMin[PHASE_COUNT] = {}, slotsMax[PHASE_COUNT] = {};
-    long surfacesMin[PHASE_COUNT] = {}, surfacesMax[PHASE_COUNT] = {};
+    int slotsMin[kPhaseCount] = {}, slotsMax[kPhaseCount] = {};
+    long surfacesMin[kPhaseCount] = {}, surfacesMax[kPhaseCount] = {};
     double seconds = 0;  // wall time
 };
 

@@ -16,9 +16,6 @@ namespace soak {
 
 namespace {
 
-// The title's picture slot tells the scenes apart in the frames where
-// g_scene already names the next one.
-
 const int kLogoNoise[] = {KB_UP, KB_DOWN, KB_LEFT, KB_RIGHT, KB_C};
 // No Z, Left or Right: they would leave the title before the walker steers.
 const int kTitleNoise[] = {KB_UP, KB_DOWN, KB_X, KB_C, KB_KP8, KB_KP2};
@@ -31,22 +28,16 @@ constexpr int kRetry = 40;
 
 }  // namespace
 
-Phase CurrentPhase() {
+const char* PhaseName(int phase) { return phase == kResultPhase ? "result" : kScenes[phase].name; }
+
+int CurrentPhase() {
+    // A scene that ends has named the next in g_scene before it lets its
+    // pictures go: the title's picture tells whether the title still runs.
     bool title = bitmap[kTitleSlot] != nullptr;
-    switch (g_scene) {
-        case SCENE_LOGO:
-            return PHASE_LOGO;
-        case SCENE_TITLE:
-            return title ? PHASE_TITLE : PHASE_NONE;
-        case SCENE_STAGESELECT:
-            return title ? PHASE_NONE : PHASE_SELECT;
-        case SCENE_ACT:
-            if (title) return PHASE_NONE;
-            if (sn == SN_START || sn == SN_PLAY) return PHASE_PLAY;
-            return sn == SN_RESULT ? PHASE_RESULT : PHASE_NONE;
-        default:
-            return PHASE_NONE;
-    }
+    if (title != (g_scene == SCENE_TITLE) && g_scene != SCENE_LOGO) return kNoPhase;
+    if (g_scene != SCENE_ACT) return PhaseOf(g_scene);
+    if (sn == SN_START || sn == SN_PLAY) return PhaseOf(SCENE_ACT);
+    return sn == SN_RESULT ? kResultPhase : kNoPhase;
 }
 
 void Walker::Tap(int key) {
@@ -67,15 +58,15 @@ void Walker::Noise(const int* keys, int count) {
 void Walker::Frame(int) {
     for (int i = 0; i < tappedCount_; i++) harness::SetKey(tapped_[i], false);
     tappedCount_ = 0;
-    Phase p = CurrentPhase();
-    if (p == PHASE_NONE) return;
+    int p = CurrentPhase();
+    if (p == kNoPhase) return;
     if (p != phase_) {
         phase_ = p;
         age_ = 0;
         visits[p]++;
         quiet_ = o_.next() % 32;
         harness::ClearPad();
-        if (p == PHASE_TITLE) toSelect_ = visits[p] % 2 == 0;
+        if (p == PhaseOf(SCENE_TITLE)) toSelect_ = visits[p] % 2 == 0;
         if (onEnter) onEnter(p);
     } else {
         age_++;
@@ -83,13 +74,13 @@ void Walker::Frame(int) {
 
     int steer = age_ - quiet_;
     switch (p) {
-        case PHASE_LOGO:
+        case PhaseOf(SCENE_LOGO):
             if (steer < 0)
                 Noise(kLogoNoise, 5);
             else if (steer == 0 && o_.next() % 4 != 0)
                 Tap(KB_Z);  // else the logo runs out by itself
             break;
-        case PHASE_TITLE:
+        case PhaseOf(SCENE_TITLE):
             if (steer < 0) {
                 Noise(kTitleNoise, 6);
             } else if (steer % kRetry == 0) {
@@ -98,20 +89,20 @@ void Walker::Frame(int) {
                 Tap(KB_Z);
             }
             break;
-        case PHASE_PLAY: {
+        case PhaseOf(SCENE_ACT): {
             uint8_t b = o_.next();
             if (b < 8) {
                 Tap(KB_Z);
             } else if (b < 12) {
                 Noise(kPlayNoise, 6);
             } else if (b == 12) {
-                // Any stick position and buttons, the volume buttons 6 and 7 among them.
+                // Any stick position and any buttons, the volume buttons among them.
                 int x = (o_.next() - 128) * 256, y = (o_.next() - 128) * 256;
-                uint8_t buttons = o_.next();
+                static_assert(kPadButtons <= 16, "two random bytes choose the buttons");
+                int buttons = o_.next() << 8 | o_.next();
                 std::vector<int> down;
-                for (int bit = 0; bit < 8; bit++)
-                    if (buttons & 1 << bit) down.push_back(bit + 2 * (bit >= 6));  // 0-5, 8, 9
-                if (o_.next() & 1) down.push_back(6 + (o_.next() & 1));
+                for (int b = 0; b < kPadButtons; b++)
+                    if (buttons >> b & 1) down.push_back(b);
                 harness::SetPad(x, y, down);
             } else if (b == 13) {
                 harness::ClearPad();
@@ -122,13 +113,13 @@ void Walker::Frame(int) {
                 player[time_left] = 1;
             break;
         }
-        case PHASE_RESULT:
+        case kResultPhase:
             if (age_ < kResultLock + quiet_)
                 Noise(kResultNoise, 5);
             else if ((age_ - kResultLock - quiet_) % 8 == 0)
                 Tap(KB_Z);
             break;
-        case PHASE_SELECT:
+        case PhaseOf(SCENE_STAGESELECT):
             if (steer < 0)
                 Noise(kSelectNoise, 6);
             else if (steer % 8 == 0)

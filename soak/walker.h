@@ -4,14 +4,28 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <iterator>
+
+#include "scenes/scenes.h"
 
 namespace soak {
 
-enum Phase { PHASE_NONE, PHASE_LOGO, PHASE_TITLE, PHASE_PLAY, PHASE_RESULT, PHASE_SELECT, PHASE_COUNT };
+// Where the walker is: a scene by its place in kScenes, or the game's result,
+// the second half of the act scene.
+constexpr int kNoPhase = -1;
+constexpr int kResultPhase = static_cast<int>(std::size(kScenes));
+constexpr int kPhaseCount = kResultPhase + 1;
 
-// The scene the game is in, from its own globals; PHASE_NONE in the frame
+constexpr int PhaseOf(int sceneId) {
+    for (int i = 0; i < kResultPhase; i++)
+        if (kScenes[i].id == sceneId) return i;
+    return kNoPhase;
+}
+const char* PhaseName(int phase);
+
+// The phase the game is in, from its own globals; kNoPhase in the frame
 // where one scene hands over to the next.
-Phase CurrentPhase();
+int CurrentPhase();
 
 struct WalkerOptions {
     std::function<uint8_t()> next;  // the source of every random choice
@@ -24,14 +38,14 @@ public:
     explicit Walker(WalkerOptions options) : o_(std::move(options)) {}
     void Frame(int frame);  // for Script::onFrame
     // Called in the first frame of every scene, after it loaded its pictures.
-    std::function<void(Phase entered)> onEnter;
-    int visits[PHASE_COUNT] = {};
+    std::function<void(int entered)> onEnter;
+    int visits[kPhaseCount] = {};
 
 private:
     void Tap(int key);
     void Noise(const int* keys, int count);
     WalkerOptions o_;
-    Phase phase_ = PHASE_NONE;
+    int phase_ = kNoPhase;
     int age_ = 0;    // frames in the current phase
     int quiet_ = 0;  // random frames before steering in this phase
     bool toSelect_ = false;

@@ -10,6 +10,6 @@ TEST(Soak, TwentyThousandFramesLeaveNothingBehind) {
     // SDL 1.2 library it makes 30 KB once, whenever its thread first mixes the
     // music. Leaks are the valgrind soak's to find.
     EXPECT_EQ(soak::Problems(r, 1024, 48 * 1024), std::vector<std::string>{}) << soak::Describe(r);
-    EXPECT_GE(r.visits[soak::PHASE_RESULT], 4) << soak::Describe(r);
-    EXPECT_GE(r.visits[soak::PHASE_SELECT], 2) << soak::Describe(r);
+    EXPECT_GE(r.visits[soak::kResultPhase], 4) << soak::Describe(r);
+    EXPECT_GE(r.visits[soak::PhaseOf(SCENE_STAGESELECT)], 2) << soak::Describe(r);
 }

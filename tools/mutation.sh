@@ -149,6 +149,7 @@ cell() {  # code for a table cell
 echo "| fault | file | what changed | change | caught by |"
 echo "|---|---|---|---|---|"
 caught=0 survived=() unbuilt=()
+declare -A area_faults=() area_caught=()  # by the folder of the file
 for i in "${picked[@]}"; do
     id=${ids[i]}
     start=$SECONDS
@@ -158,9 +159,12 @@ for i in "${picked[@]}"; do
         unbuilt+=("$id")
     else
         run_suite "$logs/$id.log"
+        area=${files[i]%/*}
+        area_faults[$area]=$((${area_faults[$area]:-0} + 1))
         if [[ -n $failing && $failing != flaky:* ]]; then
             result=$failing
             caught=$((caught + 1))
+            area_caught[$area]=$((${area_caught[$area]:-0} + 1))
         else
             result="**SURVIVED**${failing:+ ($failing)}"
             survived+=("$id")
@@ -174,6 +178,11 @@ done
 total=$((caught + ${#survived[@]}))
 echo
 echo "Caught $caught of $total faults; survived: ${survived[*]:-none}."
+by_area=()
+for area in $(printf '%s\n' "${!area_faults[@]}" | sort); do
+    by_area+=("$area ${area_caught[$area]:-0} of ${area_faults[$area]}")
+done
+((${#by_area[@]} == 0)) || echo "By folder: $(IFS=,; echo "${by_area[*]}" | sed 's/,/, /g')."
 ((${#unbuilt[@]} == 0)) || echo "Not counted, they do not build: ${unbuilt[*]}."
 # Leave build-mutation matching the source again.
 build_game "$logs/final.log" || true

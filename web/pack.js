@@ -3,6 +3,8 @@
 // later ones hold, so the page can fetch them while the logo shows.
 //
 //   node pack.js GAME_DIR SITE_DIR first.pack=PATH,... later.pack=PATH,... ...
+//   node pack.js GAME_DIR SITE_DIR @LIST    (LIST: those arguments a line each,
+//                                            as tools/packlist prints them)
 //
 // A PATH is a file or a folder under GAME_DIR; a file goes into the first
 // pack that names it. A pack is gzip over a little-endian 32-bit header
@@ -15,7 +17,9 @@ const path = require('path');
 const zlib = require('zlib');
 const readWav = require('../src/sound/wav_web.js');
 
-const [gameDir, siteDir, ...packArgs] = process.argv.slice(2);
+const [gameDir, siteDir, ...args] = process.argv.slice(2);
+const packArgs = args.flatMap((arg) =>
+  arg.startsWith('@') ? fs.readFileSync(arg.slice(1), 'utf8').split('\n').filter((line) => line) : [arg]);
 
 function filesUnder(name) {
   const full = path.join(gameDir, name);
