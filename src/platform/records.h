@@ -57,4 +57,3 @@ int SaveFile(const char* path, const void* buffer, int size);
 int GetConfig(const char* path, const char* key);
 
 void main_init_config();
-
