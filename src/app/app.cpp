@@ -41,7 +41,7 @@ void ExitProgram() {
     soundStopBgm(0);
     soundStopSeAll();
     soundRelease();
-    SaveGameFlag("save/config");
+    SaveGameFlag("save/config");  // the volume and keys as this run left them
     closePAD();
     g_host.quit();
 }
