@@ -9,9 +9,10 @@
 #
 # The game is tools/killcampaign/kill_rig.cpp: three whole games on the test
 # host's virtual clock, its frames neither shown nor given pictures or
-# sounds, so that nearly all of a run's time is spent in its saves and a kill
-# at a random moment of the run lands in one. Its folder is on disk under
-# /var/tmp, so every save really waits for its fsync. Not part of CI.
+# sounds, so that its 19 saves follow one another within milliseconds. It
+# says when its first save starts, and the kill comes at a random moment
+# from then to a quarter past the end of the last. Its folder is on disk
+# under /var/tmp, so every save really waits for its fsync. Not part of CI.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 rounds=${2:-1000}
@@ -20,13 +21,13 @@ rig=$build/tools/killcampaign/kill_rig
 work=$(mktemp -d /var/tmp/tavikoro-kills-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 files="save/config save/work.sav save/item_wk.sav replay/0/replay_data_j0.dat"
-now_us() { echo $(($(date +%s%N) / 1000)); }
 
 # The old state: the settings of an earlier run with a best of 40000, so that
 # every game beats it and writes its replay; work records and replay that the
 # game never writes.
 mkdir -p "$work/game/save" "$work/game/replay/0" "$work/old" "$work/versions"
-(cd "$work/game" && "$rig")
+mkfifo "$work/said" "$work/idle"
+(cd "$work/game" && "$rig" >/dev/null)
 printf '\x40\x9c\x00\x00' | dd of="$work/game/save/config" bs=1 seek=1204 conv=notrunc status=none
 cp "$work/game/save/config" "$work/old/config"
 head -c 4096 /dev/zero | tr '\0' W >"$work/old/work.sav"
@@ -38,15 +39,16 @@ reset() {
     for f in $files; do cp "$work/old/$(basename "$f")" "$work/game/$f"; done
 }
 
-# A whole run keeps every version it writes. The shortest of three whole
-# runs is the span the kills are drawn from: one slowed by the machine's
-# other work would let most later runs finish before their kill.
+# A whole run keeps every version it writes and says how long its saves take,
+# from the first to the end of the last. The shortest of three such runs is
+# the span the kills are drawn from: one slowed by the machine's other work
+# would let most later runs finish before their kill.
 span=
-for args in "--versions $work/versions" "" ""; do
+for try in 1 2 3; do
     reset
-    start=$(now_us)
-    (cd "$work/game" && "$rig" $args)
-    took=$(($(now_us) - start))
+    said=$(cd "$work/game" && "$rig" --versions "$work/versions")
+    [ "$try" = 1 ] && grep scores <<<"$said"
+    took=$(sed -n 's/^saves take \([0-9]*\) us$/\1/p' <<<"$said")
     [ -n "$span" ] && [ "$span" -le "$took" ] || span=$took
 done
 # The rig copies every file after each save: count the different new bytes.
@@ -54,17 +56,21 @@ echo "versions written in a whole run: $(for f in $files; do
     name=$(basename "$f")
     echo -n "$name $(for v in "$work/versions/$name".*; do
         cmp -s "$v" "$work/old/$name" || md5sum <"$v"; done | sort -u | wc -l), "
-done)the shortest whole run takes $span us"
+done)its saves take $span us"
 
 kills=0 finished=0 old=0 new=0 torn=0 lost=0 leftovers=0 untouched=0
 declare -A landed  # kills that left a temporary file, by the file being written
 for ((round = 1; round <= rounds; round++)); do
     reset
-    # Up to a quarter past the run's end, so that some runs finish first.
+    # From the first save up to a quarter past the last, so that some runs
+    # finish first.
     delay=$(((RANDOM * 32768 + RANDOM) % (span * 5 / 4 + 1)))
-    (cd "$work/game" && exec "$rig") &
+    (cd "$work/game" && exec "$rig" >"$work/said") &
     pid=$!
-    sleep "$((delay / 1000000)).$(printf %06d $((delay % 1000000)))"
+    read -r _ <"$work/said" || true  # "saving"; nothing from a rig that failed
+    # A read that times out on a pipe nobody writes: a sleep without starting
+    # a program, which would take as long as the saves.
+    read -rt "$((delay / 1000000)).$(printf %06d $((delay % 1000000)))" _ <>"$work/idle" || true
     kill -KILL "$pid" 2>/dev/null || true
     status=0
     wait "$pid" 2>/dev/null || status=$?  # and no word from the shell about the kill
