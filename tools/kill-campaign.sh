@@ -89,11 +89,11 @@ for ((round = 1; round <= rounds; round++)); do
         fi
     done
     [ "$status" = 137 ] && [ "$fresh" = 0 ] && untouched=$((untouched + 1))
-    for left in $(find "$work/game/save" "$work/game/replay" -name '.*.??????' -printf '%f\n'); do
+    while read -r left; do
         name=${left#.}
         landed[${name%.*}]=$((${landed[${name%.*}]:-0} + 1))
         leftovers=$((leftovers + 1))
-    done
+    done < <(find "$work/game/save" "$work/game/replay" -name '.*.??????' -printf '%f\n')
 done
 echo "rounds $rounds, killed $kills, finished before the kill $finished"
 echo "files found old $old, new $new, torn $torn, lost $lost; temporary files left by kills $leftovers"
