@@ -63,6 +63,7 @@ struct Result {
 };
 
 Result RunGame(const GameDir& dir, const Script& script);
+Result RunGame(const std::string& folder, const Script& script);  // a folder made elsewhere, kept
 
 // The host of the tests: the desktop's pictures, mixer and video on SDL's
 // dummy drivers, with the keys, joystick and window events set below. A run
