@@ -1,5 +1,6 @@
 // Saves as a player's machine meets them, and a start-up that cannot open
 // its window.
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sys/mount.h>
@@ -107,6 +108,18 @@ TEST(SaveCases, VideoThatCannotStartIsExplainedOnOneLine) {
                 line == "Couldn't set video mode: No available video device\n")
         << line;
     setenv("SDL_VIDEODRIVER", "dummy", 1);
+
+    // Video up but no mode: the reason is the mode's, not the palette's after it.
+    harness::Script refused;
+    refused.host = [](Host& host) {
+        host.pictures.openDisplay = [](bool) -> SDL_Surface* {
+            SDL_SetError("mode refused");
+            return nullptr;
+        };
+    };
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(harness::RunGame(dir, refused).exitCode, 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Couldn't set video mode: mode refused\n");
 }
 
 }  // namespace
