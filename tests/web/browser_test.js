@@ -308,6 +308,11 @@ test('the game in chromium', async (t) => {
   });
 
   await t.test('?debug shows the overlay; effects that never come switch sound off; storage refused, it says so', async () => {
+    for (const [address, on] of [['?debug=0', false], ['#debug', true], ['?stage=2&debug=1', true]]) {
+      await page.goto(url + address);
+      await untilState(page, 'ready');
+      assert.strictEqual(await page.evaluate(() => Module.FS.analyzePath('/debug.txt').exists), on, address);
+    }
     refuse('game.pack');
     await page.evaluateOnNewDocument(() => (indexedDB.open = () => { throw new DOMException('No', 'SecurityError'); }));
     await page.goto(url + '?debug');
