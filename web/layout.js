@@ -1,7 +1,7 @@
 // The picture's size and where the controls go. On a touch screen the page
 // shows its own controls where thumbs reach them: at the bottom when the
-// phone stands, low at both sides when it lies on its side. A first touch makes any screen a touch screen
-// (a 'touchscreen' event on the document).
+// phone stands, low at both sides when it lies on its side. A first touch
+// makes any screen a touch screen (a 'touchscreen' event on the document).
 'use strict';
 
 // eslint-disable-next-line no-unused-vars
