@@ -1,33 +1,41 @@
-// What plays besides the keyboard, which is the host's: the picture and the
-// buttons beside it by touch, and a gamepad's button that starts the game.
+// What plays besides the keyboard, which is the host's: touch on the page
+// and its buttons, and a gamepad's button that starts the game.
 'use strict';
-/* global page */
+/* global layout, page */
 
 (function() {
-  // A finger on the picture is the one button (Z), on a button that button's
-  // key: down when it touches, up when the last finger lifts. The game sees
+  // A finger on a button is that button's key; anywhere else on a touch
+  // screen (on the desktop, on the picture) it is the one button, Z. Down
+  // when it touches, up when the last finger on that key lifts: the game sees
   // it held as a key is, in every frame that samples while it is down.
-  function touchKey(element, code) {
+  function touchKey(code, button) {
     var fingers = new Set();
-    element.addEventListener('pointerdown', function(e) {
-      e.preventDefault();
-      element.setPointerCapture(e.pointerId);
-      fingers.add(e.pointerId);
-      element.classList.add('held');
-      if (Module.setKey) Module.setKey(code, true);
-    });
     function lift(e) {
       if (!fingers.delete(e.pointerId) || fingers.size) return;
-      element.classList.remove('held');
+      if (button) button.classList.remove('held');
       if (Module.setKey) Module.setKey(code, false);
     }
-    element.addEventListener('pointerup', lift);
-    element.addEventListener('pointercancel', lift);
-    // A long press would open a menu and cancel the finger.
-    element.addEventListener('contextmenu', function(e) { e.preventDefault(); });
+    // The window hears a finger lifted wherever it has wandered.
+    window.addEventListener('pointerup', lift);
+    window.addEventListener('pointercancel', lift);
+    return function(e) {
+      e.preventDefault();
+      fingers.add(e.pointerId);
+      if (button) button.classList.add('held');
+      if (Module.setKey) Module.setKey(code, true);
+    };
   }
-  touchKey(Module.canvas, 'KeyZ');
-  document.querySelectorAll('.pad button').forEach(function(b) { touchKey(b, b.dataset.key); });
+  document.querySelectorAll('.pad button').forEach(function(b) {
+    b.addEventListener('pointerdown', touchKey(b.dataset.key, b));
+  });
+  var oneButton = touchKey('KeyZ', null);
+  window.addEventListener('pointerdown', function(e) {
+    if (layout.oneButton(e.target)) oneButton(e);
+  });
+  // A long press would open a menu and cancel the finger.
+  window.addEventListener('contextmenu', function(e) {
+    if (layout.oneButton(e.target) || e.target.closest('.pad')) e.preventDefault();
+  });
 
   // Browsers show a gamepad to a page only once one of its buttons has been
   // pressed there; in the game, emscripten's SDL reads it.

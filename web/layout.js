@@ -1,7 +1,7 @@
 // The picture's size and where the controls go. On a touch screen the page
-// shows its own controls: under the picture when the phone stands, beside it
-// when it lies on its side. A first touch makes any screen a touch screen
-// (a 'touchscreen' event on the document).
+// shows its own controls where thumbs reach them: at the bottom when the
+// phone stands, low at both sides when it lies on its side. A first touch
+// makes any screen a touch screen (a 'touchscreen' event on the document).
 'use strict';
 
 // eslint-disable-next-line no-unused-vars
@@ -9,20 +9,22 @@ var layout = (function() {
   var touchScreen = matchMedia('(pointer: coarse)').matches;
 
   // The largest whole number of device pixels per game pixel that fits
-  // beside the title, the help and the controls: every game pixel the same
-  // size.
+  // within the page's padding (clear of a notch and rounded corners) beside
+  // the title, the help and the controls: every game pixel the same size.
   function fit() {
     var body = document.body, help = document.getElementById('keys');
     var moves = document.getElementById('moves'), others = document.getElementById('others');
     if (touchScreen) body.dataset.layout = window.innerWidth > window.innerHeight ? 'beside' : 'under';
-    var wide = 0, tall = help.offsetHeight + document.querySelector('h1').offsetHeight + 24;
-    if (body.dataset.layout == 'under') {
-      wide = 24;
-      tall += moves.offsetHeight + 24;
-    }
+    var style = getComputedStyle(body), gap = parseFloat(style.rowGap) || 0;
+    var wide = parseFloat(style.paddingLeft) + parseFloat(style.paddingRight);
+    var tall = parseFloat(style.paddingTop) + parseFloat(style.paddingBottom);
+    var above = help.offsetHeight + document.querySelector('h1').offsetHeight;
     if (body.dataset.layout == 'beside') {
-      wide = 2 * Math.max(moves.offsetWidth, others.offsetWidth, help.offsetWidth) + 48;
-      tall = 24;
+      wide += 2 * (Math.max(moves.offsetWidth, others.offsetWidth, help.offsetWidth) + gap);
+    } else if (body.dataset.layout == 'under') {
+      tall += above + moves.offsetHeight + 3 * gap;
+    } else {
+      tall += above + 24;
     }
     var dpr = window.devicePixelRatio || 1;
     var factor = Math.max(1, Math.floor(Math.min((window.innerWidth - wide) * dpr / 320,
@@ -35,6 +37,13 @@ var layout = (function() {
     Module.canvas.style.transform = 'scale(' + factor / dpr + ')';
   }
 
+  // Where a pointer is the one button: the picture, and on a touch screen
+  // every part of the page but its controls, so a thumb finds it anywhere.
+  function oneButton(target) {
+    if (target.closest('button')) return false;
+    return touchScreen || target == Module.canvas;
+  }
+
   window.addEventListener('pointerdown', function(e) {
     if (e.pointerType != 'touch' || touchScreen) return;
     touchScreen = true;
@@ -43,5 +52,5 @@ var layout = (function() {
   });
   window.addEventListener('resize', fit);
   fit();
-  return { fit: fit, touchScreen: function() { return touchScreen; } };
+  return { fit: fit, oneButton: oneButton, touchScreen: function() { return touchScreen; } };
 })();

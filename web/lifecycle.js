@@ -31,7 +31,8 @@
   // The service worker keeps the whole site: once the game has all its
   // files, so its own fetches wait their turn.
   Module.onFilesArrived = function() {
-    if (!('serviceWorker' in navigator)) return;
+    // Some engines name it but leave it undefined outside a secure address.
+    if (!navigator.serviceWorker) return;
     navigator.serviceWorker.register('sw.js').catch(function(e) {
       console.warn('The game will not play offline: ' + e.message);
     });

@@ -31,15 +31,20 @@ var page = (function() {
     if (state() != 'ready') return;
     if (event) event.preventDefault();
     window.removeEventListener('keydown', start);
-    message.removeEventListener('pointerup', start);
+    window.removeEventListener('pointerup', tapped);
     show('playing', '');
     Module.callMain([]);
+  }
+
+  // The message, or on a touch screen anywhere a finger is the one button.
+  function tapped(e) {
+    if (message.contains(e.target) || layout.oneButton(e.target)) start(e);
   }
 
   Module.onRuntimeInitialized = function() {
     show('ready', readyWords());
     window.addEventListener('keydown', start);
-    message.addEventListener('pointerup', start);
+    window.addEventListener('pointerup', tapped);
   };
   Module.onGameEnded = function() {
     Module.recordsStored().then(function() { show('ended', 'The game has ended.'); });

@@ -58,8 +58,13 @@ Module['siteFiles'] = (function() {
       removeRunDependency('logo.pack');
     });
     // ?debug or #debug in the address: the debug overlay, as debug.txt with
-    // DebugDisp=1 beside the desktop program switches it on.
-    if (/[?&#]debug(?![\w-])/.test(location.search + location.hash)) FS.writeFile('/debug.txt', 'DebugDisp=1\n');
+    // DebugDisp=1 beside the desktop program switches it on; debug=0 keeps it off.
+    var asked = [location.search.slice(1), location.hash.slice(1)].map(function(part) {
+      return new URLSearchParams(part).get('debug');
+    });
+    if (asked.some(function(value) { return value != null && value != '0'; })) {
+      FS.writeFile('/debug.txt', 'DebugDisp=1\n');
+    }
   });
 
   return {

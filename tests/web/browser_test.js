@@ -59,7 +59,7 @@ test('the game in chromium', async (t) => {
     await page.keyboard.up('Escape');
   };
 
-  await page.goto(url);
+  await page.goto(url + '?debug=0');
   await startGame();
 
   await t.test('the logo, pixel for pixel at the page scale', async () => {
@@ -100,7 +100,7 @@ test('the game in chromium', async (t) => {
   await t.test('a chop during the signal scores', async () => {
     await press(page, 'z');
     await waitForSignal(page, { polling: 'raf', play });
-    assert.strictEqual(await overlayPixels(), 0, 'no debug overlay without ?debug');
+    assert.strictEqual(await overlayPixels(), 0, 'no debug overlay with ?debug=0');
     await press(page, 'z');
     await waitFrames(page, 2);
     // The score: nine 10 x 8 digits from x 120, y 10.
@@ -307,10 +307,10 @@ test('the game in chromium', async (t) => {
     assert.strictEqual((await storedRecord()).volume, before.volume - 10);
   });
 
-  await t.test('?debug shows the overlay; effects that never come switch sound off; storage refused, it says so', async () => {
+  await t.test('#debug shows the overlay; effects that never come switch sound off; storage refused, it says so', async () => {
     refuse('game.pack');
     await page.evaluateOnNewDocument(() => (indexedDB.open = () => { throw new DOMException('No', 'SecurityError'); }));
-    await page.goto(url + '?debug');
+    await page.goto(url + '?debug=0#debug');  // the hash's word counts too
     await startGame();
     await press(page, 'z');
     await page.waitForFunction(() => !Module.siteFiles.arrival('sound/se/kan.wav'));

@@ -1,6 +1,7 @@
 // The game on a phone: chromium with touch, a portrait and a landscape
-// screen at three device pixels to the CSS pixel, played by taps alone in one
-// long run: sound from the first tap, the logo skipped, the menu, stage select
+// screen at three device pixels to the CSS pixel, each with a notch's safe
+// area, played by taps alone in one long run, every tap for the one button
+// below or beside the picture: sound from the first tap, the logo skipped, the menu, stage select
 // and back, a turn of the phone, scoring chops that vibrate (a touch that
 // begins and ends between two frames is not seen), the result shared and
 // left for the title; the page
@@ -16,6 +17,8 @@ const { frameOf, openSite, openPage, untilState, waitFrames, hold, differencesOf
 
 const portrait = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 const landscape = { ...portrait, width: 844, height: 390 };
+const upright = { top: 47, right: 0, bottom: 34, left: 0 };
+const onItsSide = { top: 0, right: 47, bottom: 21, left: 47 };
 
 // In the page: what the phone was asked for, every frame put on the canvas
 // (when, and a fingerprint of its pixels), and every touch with the frame
@@ -49,18 +52,36 @@ test('the game on a phone', async (t) => {
   const complaints = [];
   const page = await openPage(browser, { viewport: portrait, complaints });
   await page.evaluateOnNewDocument(phoneHelpers);
+  const cdp = await page.createCDPSession();
+  const turn = (viewport, insets) => cdp.send('Emulation.setSafeAreaInsetsOverride', { insets }).then(() => page.setViewport(viewport));
   const box = (selector) => page.$eval(selector, (e) => e.getBoundingClientRect().toJSON());
   const centre = async (selector) => {
     const b = await box(selector);
     return [b.x + b.width / 2, b.y + b.height / 2];
   };
-  // A tap as a finger makes one, 50 ms or so: down across a few frames.
+  // A tap as a finger makes one, 50 ms or so: down across a few frames; on
+  // a control, or at the spare point, which is the one button.
+  let spare;
   const tap = async (selector) => {
-    const at = await centre(selector);
+    const at = selector ? await centre(selector) : spare;
     await hold(page, () => page.touchscreen.touchStart(...at), () => page.touchscreen.touchEnd());
   };
+  // Every control finger-sized, 8 px from the next, clear of the notch's
+  // insets and of the spare point; the pads low, where thumbs are.
+  const controls = async (insets) => {
+    const all = await page.$$eval('button', (b) => b.filter((e) => e.offsetWidth).map((e) => e.getBoundingClientRect().toJSON()));
+    const { width, height } = page.viewport();
+    all.forEach((b, i) => {
+      assert.ok(b.width >= 48 && b.height >= 48 && b.left >= insets.left && b.top >= insets.top && b.right <= width - insets.right &&
+                b.bottom <= height - insets.bottom && !(Math.abs(spare[0] - b.x - b.width / 2) < b.width / 2 + 8 &&
+                Math.abs(spare[1] - b.y - b.height / 2) < b.height / 2 + 8), `sized, placed: ${JSON.stringify(b)}`);
+      for (const c of all.slice(i + 1))
+        assert.ok(Math.max(c.left - b.right, b.left - c.right, c.top - b.bottom, b.top - c.bottom) >= 8, `apart: ${JSON.stringify(b)}`);
+    });
+    for (const pad of ['#moves', '#others']) assert.ok((await box(pad)).bottom >= height - insets.bottom - 24, `${pad} low`);
+  };
   const play = async () => {
-    await page.touchscreen.tap(...(await centre('#message')));  // no frames run before it
+    await page.touchscreen.tap(...spare);  // no frames run before it
     await state('playing');
   };
   const asked = () => page.evaluate(() => window.asked);
@@ -93,8 +114,13 @@ test('the game on a phone', async (t) => {
   const screenshot = (name) =>
     process.env.PHONE_SCREENSHOTS && page.screenshot({ path: path.join(process.env.PHONE_SCREENSHOTS, name) });
 
+  // Upright: below the picture, between the buttons at the bottom.
+  const standUp = async () => (spare = [portrait.width / 2, (await centre('#moves'))[1]]);
+  await turn(portrait, upright);
   await page.goto(url);
   await state('ready');
+  await standUp();
+  await controls(upright);
   assert.strictEqual(await page.$eval('#text', (e) => e.textContent), 'Tap to play');
   assert.deepStrictEqual(await page.$$eval('#keys span', (s) => s.map((e) => e.offsetWidth > 0)), [false, true]);
   await play();
@@ -104,18 +130,17 @@ test('the game on a phone', async (t) => {
   // Portrait: 3 device pixels a game pixel, the controls under the picture.
   await waitFrames(page, 2);
   const shown = await picture(3);
-  for (const pad of ['#moves', '#others']) assert.ok((await box(pad)).y >= shown.bottom, `${pad} under the picture`);
-  // A finger dragged over the picture is still a push (the logo ends), and
+  // A finger dragged on the page is still a push (the logo ends), and
   // drags and double taps on the controls move neither the page nor its zoom.
   const drag = async (selector) => {
-    const [x, y] = await centre(selector);
+    const [x, y] = selector ? await centre(selector) : spare;
     await page.touchscreen.touchStart(x, y);
     await waitFrames(page, 2);
     await page.touchscreen.touchMove(x + 40, y - 200);
     await page.touchscreen.touchEnd();
     await waitFrames(page, 3);
   };
-  await drag('#screen');
+  await drag();
   await drag('#others button');
   const newGame = await differences(title);
   assert.ok(newGame.count > 0 && newGame.count <= 32 * 4, 'at the title, on NEW GAME');
@@ -126,7 +151,7 @@ test('the game on a phone', async (t) => {
   assert.deepStrictEqual(still, [0, 0, 1, 0]);
   assert.deepStrictEqual(await box('#screen'), shown);
   await screenshot('phone-portrait.png');
-  await tap('#screen');
+  await tap();
   assert.strictEqual((await differences(frameOf(['title/stageselect.bmp', 0, 0]))).count, 0);
   await tap('#others button');
   assert.deepStrictEqual(await differences(title), newGame, 'back from stage select');
@@ -145,24 +170,27 @@ test('the game on a phone', async (t) => {
   t.diagnostic(`tap to frame: ${delays.join(', ')}`);
 
   // Turned: 4 device pixels a game pixel, the controls beside it. A game.
-  await page.setViewport(landscape);
+  await turn(landscape, onItsSide);
   await waitFrames(page, 2);
   const turned = await picture(4);
   assert.ok((await box('#moves')).right <= turned.left && (await box('#others')).left >= turned.right);
-  await tap('#screen');
+  // Beside the picture, above the buttons on the right.
+  spare = [(turned.right + landscape.width - onItsSide.right) / 2, turned.top + turned.height / 4];
+  await controls(onItsSide);
+  await tap();
   await waitForSignal(page);
-  await page.touchscreen.tap(...(await centre('#screen')));
+  await page.touchscreen.tap(...spare);
   await waitFrames(page, 3);
   const quick = await page.evaluate(() => window.touches[window.touches.length - 1]);
   assert.strictEqual(quick.framesUp, quick.frames, 'down and up within one frame');
   assert.strictEqual((await asked()).vibrate, 0, 'a touch between two samples is not seen');
-  await tap('#screen');
+  await tap();
   assert.strictEqual((await asked()).vibrate, 1, 'the tap scored');
   await screenshot('phone-landscape.png');
-  await tap('#screen');
+  await tap();
   assert.strictEqual((await asked()).vibrate, 1, 'no signal, no score');
   await waitForSignal(page);
-  await tap('#screen');
+  await tap();
   assert.strictEqual((await asked()).vibrate, 2);
 
   // The result: its score and picture shared, then a tap for the title.
@@ -176,25 +204,27 @@ test('the game on a phone', async (t) => {
   assert.strictEqual(await page.evaluate(async (s) => (await window.pngPixels(s)).length, shared.png), 320 * 240 * 4);
   const result = await page.evaluate(async (s) => window.base64((await window.pngPixels(s)).filter((_, i) => i % 4 < 3)), shared.png);
   assert.strictEqual((await differences(result)).count, 0, 'the result screen as shared');
-  await tap('#screen');
+  await tap();
   await waitFrames(page, 4);
   assert.deepStrictEqual(await differences(title), newGame, 'back at the title');
 
-  const cdp = await page.createCDPSession();
   await page.evaluate(() => navigator.serviceWorker.ready);
   assert.deepStrictEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
   assert.deepStrictEqual(complaints, []);
 
-  // No server: the page, the game and its sound come from what the site kept.
+  // No server: the page, the game and its sound come from what the site
+  // kept; a game upright again.
   stop();
+  await turn(portrait, upright);
   await page.reload();
   await state('ready');
+  await standUp();
   await play();
-  await tap('#screen');
+  await tap();
   assert.deepStrictEqual(await differences(title), newGame);
-  await tap('#screen');
+  await tap();
   await waitForSignal(page);
-  await tap('#screen');
+  await tap();
   assert.strictEqual((await asked()).vibrate, 1);
   await page.touchscreen.touchStart(...(await centre('#others .quit')));
   await state('ended');
