@@ -10,7 +10,6 @@
 
 #include "platform/frame.h"
 #include "platform/host.h"
-#include "platform/records.h"
 #include "platform/surfaces.h"
 
 extern "C" {
