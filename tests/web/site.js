@@ -70,7 +70,9 @@ const pageHelpers = () => {
     window.copy.drawImage(document.getElementById('screen'), 0, 0);
     return window.copy.getImageData(0, 0, 320, 240).data;
   };
-  window.differences = (expected, pixels = window.screenPixels(), scale = 1, area = { x: 0, y: 0, w: 320, h: 240 }) => {
+  // Left out arguments may come as null: WebDriver passes them as JSON.
+  window.differences = (expected, pixels, scale, area) => {
+    [pixels, scale, area] = [pixels || window.screenPixels(), scale || 1, area || { x: 0, y: 0, w: 320, h: 240 }];
     const rgb = Uint8Array.from(atob(expected), (ch) => ch.charCodeAt(0));
     const box = { count: 0, left: 1e9, right: -1 };
     for (let y = area.y * scale; y < (area.y + area.h) * scale; y++)
@@ -114,7 +116,7 @@ const engine = process.env.TAVIKORO_ENGINE || 'chromium';
 const launch = {
   chromium: () => puppeteer.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--mute-audio'] }),
   firefox: () => puppeteer.launch({ browser: 'firefox', executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
-                                    extraPrefsFirefox: { 'media.volume_scale': '0.0'} }),
+                                    extraPrefsFirefox: { 'media.volume_scale': '0.0' } }),
   webkit: () => require('./webdriver.js').launch(),
 };
 
