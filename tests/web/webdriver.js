@@ -104,11 +104,15 @@ async function launch() {
         const inner = await run(() => [innerWidth, innerHeight], []);
         await call('POST', `${session}/window/rect`, { width: rect.width + width - inner[0], height: rect.height + height - inner[1] });
       },
-      // What is shown of the element filling the clip.
-      screenshot: async ({ clip }) => {
-        const at = await run((x, y) => document.elementFromPoint(x, y), [clip.x + clip.width / 2, clip.y + clip.height / 2]);
-        return call('GET', `${session}/element/${at[element]}/screenshot`);
-      },
+      // The window's picture cut to the clip: a canvas's own would show its
+      // pixels unscaled.
+      screenshot: async ({ clip }) => run(async (png, c) => {
+        const cut = await createImageBitmap(await (await fetch('data:image/png;base64,' + png)).blob(), c.x, c.y, c.width, c.height);
+        const canvas = new OffscreenCanvas(c.width, c.height);
+        canvas.getContext('2d').drawImage(cut, 0, 0);
+        const bytes = new Uint8Array(await (await canvas.convertToBlob()).arrayBuffer());
+        return btoa(Array.from(bytes, (b) => String.fromCharCode(b)).join(''));
+      }, [await call('GET', `${session}/screenshot`), clip]),
     };
     return page;
   };
