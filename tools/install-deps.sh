@@ -9,7 +9,7 @@ if [ "${1:-}" = "--tests" ]; then
     # the Debian package and its checks; libcaca0 for the classic SDL 1.2 library;
     # python3 for the display that refuses a connection in the window tests.
     packages="$packages libbenchmark-dev clang libclang-rt-14-dev valgrind xvfb xdotool x11-utils x11-apps
-imagemagick openbox sox strace libxtst-dev emscripten chromium llvm debhelper lintian appstream desktop-file-utils
+imagemagick openbox sox strace libxtst-dev emscripten chromium firefox-esr webkit2gtk-driver xauth llvm debhelper lintian appstream desktop-file-utils
 mandoc man-db libcaca0 clang-format eslint python3"
 fi
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null | grep -c "ok installed" || true)
@@ -22,7 +22,7 @@ if [ "$installed" -lt "$(echo $packages | wc -w)" ]; then
     if command -v fc-cache >/dev/null; then fc-cache; fi
 fi
 if [ "${1:-}" = "--tests" ]; then
-    # The browser tests drive chromium through puppeteer-core, pinned in
+    # The browser tests drive chromium and firefox-esr through puppeteer-core, pinned in
     # tests/web/package-lock.json. Some machines bring their own node with npm.
     command -v npm >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends npm
     cd "$(dirname "$0")/../tests/web" && npm ci --no-audit --no-fund

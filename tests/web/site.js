@@ -70,7 +70,9 @@ const pageHelpers = () => {
     window.copy.drawImage(document.getElementById('screen'), 0, 0);
     return window.copy.getImageData(0, 0, 320, 240).data;
   };
-  window.differences = (expected, pixels = window.screenPixels(), scale = 1, area = { x: 0, y: 0, w: 320, h: 240 }) => {
+  // Left out arguments may come as null: WebDriver passes them as JSON.
+  window.differences = (expected, pixels, scale, area) => {
+    [pixels, scale, area] = [pixels || window.screenPixels(), scale || 1, area || { x: 0, y: 0, w: 320, h: 240 }];
     const rgb = Uint8Array.from(atob(expected), (ch) => ch.charCodeAt(0));
     const box = { count: 0, left: 1e9, right: -1 };
     for (let y = area.y * scale; y < (area.y + area.h) * scale; y++)
@@ -107,6 +109,17 @@ const pageHelpers = () => {
   };
 };
 
+// The browser the tests play in (TAVIKORO_ENGINE), silent: Debian's
+// chromium or firefox-esr through puppeteer, or WebKitGTK through its
+// WebDriver.
+const engine = process.env.TAVIKORO_ENGINE || 'chromium';
+const launch = {
+  chromium: () => puppeteer.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--mute-audio'] }),
+  firefox: () => puppeteer.launch({ browser: 'firefox', executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+                                    extraPrefsFirefox: { 'media.volume_scale': '0.0' } }),
+  webkit: () => require('./webdriver.js').launch(),
+};
+
 // The site on a free port and a browser, both closed when the test ends
 // (or by close() when there is no test); stop() takes the server away, open
 // connections included; refuse(name) answers that file with 404 from then
@@ -129,10 +142,7 @@ async function openSite(t, { gzip = false, also = { folders: [], pages: {} } } =
     res.writeHead(200, headers).end(body);
   });
   await new Promise((ready) => server.listen(0, '127.0.0.1', ready));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    args: ['--no-sandbox', '--mute-audio'],
-  });
+  const browser = await launch[engine]();
   const stop = () => (server.close(), server.closeAllConnections());
   const close = () => browser.close().then(stop);
   if (t) t.after(close);
@@ -187,5 +197,5 @@ const logArea = { x: chop.kLogX, y: chop.kLogY, w: 32, h: 32 };
 const waitForSignal = (page, { polling = 50, timeout = 30000, play = playFrame() } = {}) =>
   page.waitForFunction((e, a) => window.differences(e, undefined, 1, a).count === 0, { polling, timeout }, play, logArea);
 
-module.exports = { build, images, chop, readBmp, frameOf, pageHelpers, openSite, openPage, untilState, frames,
+module.exports = { engine, build, images, chop, readBmp, frameOf, pageHelpers, openSite, openPage, untilState, frames,
                    waitFrames, hold, press, differencesOf, playFrame, waitForSignal };
