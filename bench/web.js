@@ -12,10 +12,10 @@
 //                                      16 ms deadlines the same way
 //
 // Needs the web build (build-web, or TAVIKORO_WEB_BUILD) and puppeteer-core
-// in tests/web. Figures are from a shared 2-core machine: noisy.
+// in tools/browser. Figures are from a shared 2-core machine: noisy.
 'use strict';
 const path = require('path');
-const { build, openSite, openPage: newPage, untilState, press } = require('../tests/web/site.js');
+const { build, openSite, openPage: newPage, untilState, press } = require('../tools/browser/site.js');
 
 const floorPage = '<!doctype html><title>floor</title><script>var Module = {};</script><script src="pace_floor_web.js"></script>';
 // As a common static host serves it, with the frame-pacing floor beside it.

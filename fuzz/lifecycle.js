@@ -9,10 +9,10 @@
 // Sequence i plays with seed N + i; a loss prints its steps and the command
 // that plays that sequence again. The page's clock runs S times as fast
 // (default 4) so that a whole game takes seconds. Needs the web build
-// (build-web, or TAVIKORO_WEB_BUILD) and puppeteer-core in tests/web.
+// (build-web, or TAVIKORO_WEB_BUILD) and puppeteer-core in tools/browser.
 'use strict';
 const { frameOf, readBmp, openSite, openPage, frames: framesOf, waitFrames: waitFramesOf, press, playFrame, waitForSignal } =
-  require('../tests/web/site.js');
+  require('../tools/browser/site.js');
 
 const kDefaults = { volume: 128, time: 0, best: 99, work: false, replay: false };
 const kVolumeStep = 10;

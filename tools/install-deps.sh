@@ -23,7 +23,7 @@ if [ "$installed" -lt "$(echo $packages | wc -w)" ]; then
 fi
 if [ "${1:-}" = "--tests" ]; then
     # The browser tests drive chromium and firefox-esr through puppeteer-core, pinned in
-    # tests/web/package-lock.json. Some machines bring their own node with npm.
+    # tools/browser/package-lock.json. Some machines bring their own node with npm.
     command -v npm >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends npm
-    cd "$(dirname "$0")/../tests/web" && npm ci --no-audit --no-fund
+    cd "$(dirname "$0")/browser" && npm ci --no-audit --no-fund
 fi

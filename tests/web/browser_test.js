@@ -13,7 +13,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const { readStorage, recordsOf } = require('../../fuzz/lifecycle.js');
 const { engine, images, chop, readBmp, frameOf, openSite, openPage: newPage, untilState, frames, waitFrames,
-        press, differencesOf, playFrame, waitForSignal } = require('./site.js');
+        press, differencesOf, playFrame, waitForSignal } = require('../../tools/browser/site.js');
 
 // What an engine cannot do in automation here, so its steps are left out.
 const cannot = {

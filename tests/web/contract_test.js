@@ -18,7 +18,7 @@ test('every Module member the page, the module and the tests use is declared, an
   const declared = new Set([...contract.matchAll(/^ {2}(\w+):/gm)].map((m) => m[1]));
   const slots = [...contract.matchAll(/^ {2}(\w+): (?:null|0),?/gm)].map((m) => m[1]);  // given later
   const files = [...scripts('web', /\.js$/), ...scripts('src/platform', /\.js$/), ...scripts('src/sound', /\.js$/),
-                 ...scripts('tests/web', /\.js$/), 'bench/web.js', 'fuzz/lifecycle.js'];
+                 ...scripts('tests/web', /\.js$/), ...scripts('tools/browser', /\.js$/), 'bench/web.js', 'fuzz/lifecycle.js'];
   const used = new Set();
   for (const file of files) {
     for (const name of members(file)) {

@@ -13,7 +13,7 @@
 const test = require('node:test');
 const assert = require('node:assert');
 const path = require('node:path');
-const { frameOf, openSite, openPage, untilState, waitFrames, hold, differencesOf, waitForSignal } = require('./site.js');
+const { frameOf, openSite, openPage, untilState, waitFrames, hold, differencesOf, waitForSignal } = require('../../tools/browser/site.js');
 
 const portrait = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 const landscape = { ...portrait, width: 844, height: 390 };
