@@ -19,6 +19,7 @@
 'use strict';
 const path = require('path');
 const fs = require('fs');
+const os = require('os');
 const { engine, build, openSite, openPage: newPage, untilState, press } = require('../tools/browser/site.js');
 
 // Only chromium's automation (CDP) slows the CPU and the link and counts the
@@ -47,8 +48,9 @@ const gamePage = fs.readFileSync(path.join(build, 'site/index.html'), 'utf8').re
 const serve = async () => {
   const site = await openSite(null, { gzip: true, also: { folders: [path.join(build, 'bench')],
                                                           pages: { '/index.html': gamePage, '/floor.html': floorPage } } });
-  console.log(`${await site.browser.version()}; ${cdp ? 'CPU and link slowed through CDP' : 'no CPU or network throttling in automation: measured unthrottled'}`);
-  return site;
+  console.log(`${await site.browser.version()}; ${cdp ? 'CPU and link slowed through CDP' : 'no CPU or network throttling in automation: measured unthrottled'}; ` +
+              `load average ${os.loadavg()[0]}`);
+  return { ...site, close: () => site.close().then(() => console.log(`load average ${os.loadavg()[0]}`)) };
 };
 
 async function openPage(browser, { cpu, link }) {
@@ -120,8 +122,6 @@ async function load(runs) {
       }
       return sum;
     };
-    // Without CDP, the page's own resource timing says when the last byte came.
-    const last = session ? (Math.max(...received.map((r) => r.at)) - origin) * 1000 : seen.arrived;
     const bytes = (ms) => (session ? `${kb(bytesBy(ms))} kB` : 'n/a');
     // This script taps some 0.2 to 0.4 s after the page is ready (it learns
     // of it late through the throttled page): a player tapping at once sees
@@ -129,7 +129,7 @@ async function load(runs) {
     const tapped = seen.ready + first - seen.tap;
     console.log(`| ${profileName(profile)} | ${run} | ${round(seen.ready)} ms | ${round(first - seen.tap)} ms | ${round(tapped)} ms (${round(first)} ms) | ` +
                 `${bytes(tapped)} (${bytes(first)}) | ${round(title)} ms | ${round((title - first) / 182, 1)} ms | ` +
-                `${music ? (music.at <= title ? 'with it' : round(music.at - title) + ' ms late') : 'never'} | ${round(last)} ms | ${bytes(Infinity)} |`);
+                `${music ? (music.at <= title ? 'with it' : round(music.at - title) + ' ms late') : 'never'} | ${round(seen.arrived)} ms | ${bytes(Infinity)} |`);
     await close();
   }
   await closeSite();
