@@ -12,6 +12,8 @@
 //                                      game (chromium: at 1x and 4x CPU slowdown),
 //                                      each beside a floor page that only sleeps
 //                                      to the same 16 ms deadlines the same way
+//                                      (PROBE_CANVAS=hidden or unscaled: the
+//                                      game's picture so)
 //
 // Needs the web build (build-web, or TAVIKORO_WEB_BUILD) and puppeteer-core
 // in tools/browser; webkit under xvfb-run -a. Figures are from a shared
@@ -163,7 +165,11 @@ async function pacing(count) {
       // Each sleep the frame wait asked for (in microseconds; the timer gets
       // whole milliseconds, rounded up) and took, and each frame put on the
       // canvas: the rest of a period is the frame's own work.
-      await page.evaluate(() => {
+      await page.evaluate((probe) => {
+        // Whether painting the enlarged picture costs the page's thread:
+        // PROBE_CANVAS=hidden or unscaled.
+        const screen = document.getElementById('screen');
+        if (screen && probe) screen.style[probe === 'hidden' ? 'visibility' : 'transform'] = probe === 'hidden' ? 'hidden' : 'none';
         const sleep = Module.lifecycle.sleep;
         window.sleeps = [];
         Module.lifecycle.sleep = (us) => {
@@ -178,7 +184,7 @@ async function pacing(count) {
           window.presents.push(performance.now() - from);
         };
         Module.frameTimes = [];
-      });
+      }, process.env.PROBE_CANVAS || null);
       await page.waitForFunction((n) => Module.frameTimes.length > n, { timeout: 120000, polling: 1000 }, count);
       const { times, sleeps, presents } = await page.evaluate(() => ({ times: Module.frameTimes, sleeps: window.sleeps, presents: window.presents }));
       const periods = times.slice(1).map((t, i) => t - times[i]);
