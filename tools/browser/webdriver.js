@@ -52,7 +52,8 @@ async function launch() {
   const session = `/session/${sessionId}`;
   // The session's first window stays open and blank: closing the last one
   // would end the session.
-  let current = await call('GET', `${session}/window`);
+  const first = await call('GET', `${session}/window`);
+  let current = first;
   const use = async (handle) => {
     if (handle !== current) await call('POST', `${session}/window`, { handle });
     current = handle;
@@ -91,8 +92,15 @@ async function launch() {
       goto: async (url) => (await use(handle), call('POST', `${session}/url`, { url })),
       reload: async () => (await use(handle), call('POST', `${session}/refresh`, {})),
       bringToFront: () => use(handle),
-      close: async () => (await use(handle), call('DELETE', `${session}/window`)),
+      // Back to the first window: a new one is opened from the current.
+      close: async () => (await use(handle), await call('DELETE', `${session}/window`), use(first)),
       keyboard: { down: (key) => keys('keyDown', key), up: (key) => keys('keyUp', key) },
+      mouse: {
+        click: async (x, y) => (await use(handle), call('POST', `${session}/actions`, {
+          actions: [{ type: 'pointer', id: 'mouse', parameters: { pointerType: 'mouse' },
+                      actions: [{ type: 'pointerMove', x: Math.round(x), y: Math.round(y), origin: 'viewport' },
+                                { type: 'pointerDown', button: 0 }, { type: 'pointerUp', button: 0 }] }] })),
+      },
       click: async (selector) => {
         const found = await run((s) => document.querySelector(s), [selector]);
         await call('POST', `${session}/element/${found[element]}/click`, {});
@@ -119,6 +127,8 @@ async function launch() {
   return {
     version: () => `MiniBrowser ${capabilities.browserVersion}`,
     newPage,
+    // A browser of its own: its own cache, storage and service workers.
+    createBrowserContext: launch,
     close: async () => {
       await call('DELETE', session).catch(() => {});
       process.kill(-driver.pid);
