@@ -162,6 +162,7 @@ run_suite() {  # log file
 web_tests=(contract_test.js wav_test.js browser_test.js phone_test.js lifecycle_test.js)
 run_web_file() {  # log file
     local tap=$logs/web.tap pid rc
+    : >"$tap"  # before the wait below reads it
     nice -n 10 env TAVIKORO_WEB_BUILD="$webbuild" node --test-reporter=tap "$checkout/tests/web/$2" >"$tap" 2>&1 &
     pid=$!
     while kill -0 "$pid" 2>/dev/null && ! grep -q '^ *not ok' "$tap"; do sleep 1; done
