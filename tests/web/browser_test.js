@@ -22,7 +22,7 @@ const cannot = {
 }[engine] || {};
 
 test(`the game in ${engine}`, async (t) => {
-  const { browser, url, refuse } = await openSite(t);
+  const { browser, url } = await openSite(t);
   const complaints = [];
   const openPage = () => newPage(browser, { complaints });
   let page = await openPage();
@@ -45,7 +45,17 @@ test(`the game in ${engine}`, async (t) => {
     const toFrame = await page.evaluate(() => Math.round(window.firstFrameAt - window.clickedAt));
     t.diagnostic(`page ready ${timing} ms after navigation; first frame ${toFrame} ms after the click`);
   };
-  // The failed fetch of a pack the server refused and the page's word on it.
+  // A pack held back until the function returned is called, then refused;
+  // not from the service worker's cache.
+  const holdBack = async (pack) => {
+    let refuse;
+    const held = new Promise((done) => (refuse = done));
+    await page.setBypassServiceWorker(true);
+    await page.setRequestInterception(true);
+    page.on('request', (r) => (r.url().endsWith('/' + pack) ? held.then(() => r.respond({ status: 404, body: '' })) : r.continue()));
+    return refuse;
+  };
+  // The failed fetch of a refused pack and the page's word on it.
   const takeComplaintsOf = (pack) => {
     const missing = complaints.filter((c) => c.includes(pack) || c.includes('404'));
     assert.strictEqual(missing.length, 2, 'the failed fetch and the page\'s word on it');
@@ -284,15 +294,8 @@ test(`the game in ${engine}`, async (t) => {
 
   await t.test('a slow start and late frames wait no longer than they must; music that never comes stops none', async (st) => {
     if (cannot.worker) return st.skip(`${engine}: ${cannot.worker}`);
-    // The music's pack is held back until the game has started, then
-    // refused; here and below, not from the service worker's cache.
-    let refuseMusic;
-    const musicHeld = new Promise((done) => (refuseMusic = done));
-    const holdMusic = (r) =>
-      r.url().endsWith('/music.pack') ? musicHeld.then(() => r.respond({ status: 404, body: '' })) : r.continue();
-    await page.setBypassServiceWorker(true);
-    await page.setRequestInterception(true);
-    page.on('request', holdMusic);
+    // The music's pack is refused once the game has started.
+    const refuseMusic = await holdBack('music.pack');
     await page.goto(url);
     await untilState(page, 'ready');
     // The first 60 frames take 20 ms more where the host shows them. Each
@@ -323,8 +326,6 @@ test(`the game in ${engine}`, async (t) => {
     await press(page, 'Enter');  // stage select: leaving the title stops slot 0's music, which never came
     assert.strictEqual(await page.evaluate(() => window.musicStops), 0, 'the title\'s music goes on');
     takeComplaintsOf('music.pack');
-    page.off('request', holdMusic);
-    await page.setRequestInterception(false);
 
     // Every frame late, the game only ever waits for a turn: closed, it
     // still saves within the close, before a turn that never comes; also
@@ -341,11 +342,12 @@ test(`the game in ${engine}`, async (t) => {
 
   await t.test('#debug shows the overlay; effects that never come switch sound off; storage refused, it says so', async (st) => {
     if (cannot.worker) return st.skip(`${engine}: ${cannot.worker}`);
-    refuse('game.pack');
+    const refuseEffects = await holdBack('game.pack');  // once the title plays its music
     await page.evaluateOnNewDocument(() => (indexedDB.open = () => { throw new DOMException('No', 'SecurityError'); }));
     await page.goto(url + '?debug=0#debug');  // the hash's word counts too
     await startGame();
     await press(page, 'z');
+    refuseEffects();
     await page.waitForFunction(() => !Module.siteFiles.arrival('sound/se/kan.wav'));
     const sounds = await page.evaluate(() => window.soundsStarted.length);
     await press(page, 'ArrowRight');
