@@ -169,7 +169,7 @@ run_web_file() {  # log file
     kill "$pid" 2>/dev/null || true
     wait "$pid" && rc=0 || rc=$?
     cat "$tap" >>"$1"
-    failing=$(sed -n 's/^ *not ok [0-9]* - //p' "$tap" | head -1)
+    failing=$(sed -n 's/^ *not ok [0-9]* - //p' "$tap" | head -1 | sed 's/\\#/#/g')  # TAP escapes '#'
     ((rc != 0)) || [[ -n $failing ]] || return 0
     failing="$2: ${failing:-node error (see $1)}"
     return 1
