@@ -41,9 +41,11 @@ if [[ -f $saved.path ]]; then
     echo "mutation: putting back $(<"$saved.path") from an interrupted run" >&2
     restore
 fi
+# A browser test running in the background goes too, with its browser.
+stop_web() { if [[ -n ${web_pid:-} ]]; then kill "$web_pid" 2>/dev/null || true; fi; }
 trap restore EXIT
-trap 'restore; exit 130' INT
-trap 'restore; exit 143' TERM
+trap 'stop_web; restore; exit 130' INT
+trap 'stop_web; restore; exit 143' TERM
 
 # --- The list: "ID FILE description", "- from", "+ to".
 ids=() files=() descs=() froms=() tos=()
@@ -161,13 +163,14 @@ run_suite() {  # log file
 # reaches the rig, which then closes its browser.
 web_tests=(contract_test.js wav_test.js browser_test.js phone_test.js lifecycle_test.js)
 run_web_file() {  # log file
-    local tap=$logs/web.tap pid rc
+    local tap=$logs/web.tap rc
     : >"$tap"  # before the wait below reads it
     nice -n 10 env TAVIKORO_WEB_BUILD="$webbuild" node --test-reporter=tap "$checkout/tests/web/$2" >"$tap" 2>&1 &
-    pid=$!
-    while kill -0 "$pid" 2>/dev/null && ! grep -q '^ *not ok' "$tap"; do sleep 1; done
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" && rc=0 || rc=$?
+    web_pid=$!
+    while kill -0 "$web_pid" 2>/dev/null && ! grep -q '^ *not ok' "$tap"; do sleep 1; done
+    stop_web
+    wait "$web_pid" && rc=0 || rc=$?
+    web_pid=
     cat "$tap" >>"$1"
     failing=$(sed -n 's/^ *not ok [0-9]* - //p' "$tap" | head -1 | sed 's/\\#/#/g')  # TAP escapes '#'
     ((rc != 0)) || [[ -n $failing ]] || return 0
