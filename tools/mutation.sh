@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # Measures what the test suite catches: puts each one-line fault of
-# tools/mutants.txt into src/, rebuilds, runs the whole suite and prints a
-# markdown table saying which test failed, or SURVIVED. Each file is put
-# back after its fault, also on Ctrl-C; a run killed outright is mended at
-# the start of the next one.
+# tools/mutants.txt into the source, rebuilds, runs the suite and prints a
+# markdown table saying which test failed, or SURVIVED. A fault in the
+# browser layer (web/, *_web.js, *_web.cpp) rebuilds the site and runs the
+# browser tests in chromium, a file at a time up to the first that fails;
+# any other fault the native build and ctest. Each file is put back after
+# its fault, also on Ctrl-C; a run killed outright is mended at the start
+# of the next one.
 #
 # Usage: tools/mutation.sh [CHECKOUT [ID...]]
 #   CHECKOUT  the source tree to mutate (default: the one holding this script)
 #   ID...     only these faults (default: all)
 # MUTANTS=FILE takes another list; NO_BASELINE=1 skips the first, unmutated
-# run that proves the suite passes. Builds in CHECKOUT/build-mutation, never
-# in build/. Not part of CI: a surviving fault costs a whole suite run.
+# run that proves the suites pass. Builds in CHECKOUT/build-mutation and
+# CHECKOUT/build-web-mutation (ccache when there is one), never in build/;
+# the browser tests need tools/browser/node_modules in CHECKOUT. Not part of
+# CI: a surviving fault costs a whole suite run.
 set -euo pipefail
 shopt -u patsub_replacement 2>/dev/null || true  # "&" in a fault stays literal
 
@@ -18,6 +23,7 @@ checkout=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 shift $(($# > 0 ? 1 : 0))
 list=${MUTANTS:-$(dirname "$0")/mutants.txt}
 build=$checkout/build-mutation
+webbuild=$checkout/build-web-mutation
 logs=$build/mutation-logs
 saved=$build/mutation-original  # the file under mutation, as it was
 mkdir -p "$logs"
@@ -35,9 +41,11 @@ if [[ -f $saved.path ]]; then
     echo "mutation: putting back $(<"$saved.path") from an interrupted run" >&2
     restore
 fi
+# A browser test running in the background goes too, with its browser.
+stop_web() { if [[ -n ${web_pid:-} ]]; then kill "$web_pid" 2>/dev/null || true; fi; }
 trap restore EXIT
-trap 'restore; exit 130' INT
-trap 'restore; exit 143' TERM
+trap 'stop_web; restore; exit 130' INT
+trap 'stop_web; restore; exit 143' TERM
 
 # --- The list: "ID FILE description", "- from", "+ to".
 ids=() files=() descs=() froms=() tos=()
@@ -97,19 +105,32 @@ mutate() {  # index
     printf '%s' "${content/"${froms[$1]}"/"${tos[$1]}"}" >"$src"
 }
 
-# --- Build and suite.
+# --- Builds and suites.
 niced() {  # log command...
     local log=$1
     shift
     nice -n 10 "$@" >>"$log" 2>&1
 }
 
+is_web() { [[ $1 == web/* || $1 == *_web.js || $1 == *_web.cpp ]]; }
+
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+
 build_game() {  # log file
     : >"$1"
     if [[ ! -f $build/CMakeCache.txt ]]; then
-        niced "$1" cmake -S "$checkout" -B "$build" || return 1
+        niced "$1" cmake -S "$checkout" -B "$build" "${launcher[@]}" || return 1
     fi
     niced "$1" cmake --build "$build" -j2
+}
+
+build_site() {  # log file
+    : >"$1"
+    if [[ ! -f $webbuild/CMakeCache.txt ]]; then
+        niced "$1" emcmake cmake -S "$checkout" -B "$webbuild" -DTAVIKORO_WEB=ON "${launcher[@]}" || return 1
+    fi
+    niced "$1" cmake --build "$webbuild" -j2
 }
 
 # Sets `failing` to the tests that failed, with how when it was not a plain
@@ -135,11 +156,52 @@ run_suite() {  # log file
     fi
 }
 
+# The quick files first. Sets `failing` as run_suite does: the first failing
+# test of the first file that fails (node's TAP names the innermost first).
+# That file is stopped there: the tests after it would only wait out their
+# timeouts. Run by node itself, not its test runner, so that the stop
+# reaches the rig, which then closes its browser.
+web_tests=(contract_test.js wav_test.js browser_test.js phone_test.js lifecycle_test.js)
+run_web_file() {  # log file
+    local tap=$logs/web.tap rc
+    : >"$tap"  # before the wait below reads it
+    nice -n 10 env TAVIKORO_WEB_BUILD="$webbuild" node --test-reporter=tap "$checkout/tests/web/$2" >"$tap" 2>&1 &
+    web_pid=$!
+    while kill -0 "$web_pid" 2>/dev/null && ! grep -q '^ *not ok' "$tap"; do sleep 1; done
+    stop_web
+    wait "$web_pid" && rc=0 || rc=$?
+    web_pid=
+    cat "$tap" >>"$1"
+    failing=$(sed -n 's/^ *not ok [0-9]* - //p' "$tap" | head -1 | sed 's/\\#/#/g')  # TAP escapes '#'
+    ((rc != 0)) || [[ -n $failing ]] || return 0
+    failing="$2: ${failing:-node error (see $1)}"
+    return 1
+}
+run_web() {  # log file
+    failing=
+    local file
+    for file in "${web_tests[@]}"; do
+        run_web_file "$1" "$file" && continue
+        local first=$failing
+        if run_web_file "$1" "$file"; then failing="flaky: $first failed once, passed again"; else failing=$first; fi
+        return 0
+    done
+}
+
+native=0 web=0
+for i in "${picked[@]}"; do if is_web "${files[i]}"; then web=1; else native=1; fi; done
 if [[ -z ${NO_BASELINE:-} ]]; then
-    echo "mutation: building and running the unmutated suite" >&2
-    build_game "$logs/baseline.log" || die "the unmutated build fails: $logs/baseline.log"
-    run_suite "$logs/baseline.log"
-    [[ -z $failing ]] || die "the unmutated suite fails ($failing): $logs/baseline.log"
+    echo "mutation: building and running the unmutated suites" >&2
+    if ((native)); then
+        build_game "$logs/baseline.log" || die "the unmutated build fails: $logs/baseline.log"
+        run_suite "$logs/baseline.log"
+        [[ -z $failing ]] || die "the unmutated suite fails ($failing): $logs/baseline.log"
+    fi
+    if ((web)); then
+        build_site "$logs/baseline-web.log" || die "the unmutated site does not build: $logs/baseline-web.log"
+        run_web "$logs/baseline-web.log"
+        [[ -z $failing ]] || die "the unmutated browser tests fail ($failing): $logs/baseline-web.log"
+    fi
 fi
 
 cell() {  # code for a table cell
@@ -148,22 +210,29 @@ cell() {  # code for a table cell
 
 echo "| fault | file | what changed | change | caught by |"
 echo "|---|---|---|---|---|"
-caught=0 survived=() unbuilt=()
+caught=0 survived=() unbuilt=() web_caught=0 web_faults=0
 declare -A area_faults=() area_caught=()  # by the folder of the file
 for i in "${picked[@]}"; do
     id=${ids[i]}
     start=$SECONDS
     mutate "$i"
-    if ! build_game "$logs/$id.log"; then
+    if is_web "${files[i]}"; then
+        builder=build_site suite=run_web area=${files[i]%/*}
+        [[ $area == web ]] || area+=" (browser)"
+    else
+        builder=build_game suite=run_suite area=${files[i]%/*}
+    fi
+    if ! $builder "$logs/$id.log"; then
         result="does not build"
         unbuilt+=("$id")
     else
-        run_suite "$logs/$id.log"
-        area=${files[i]%/*}
+        $suite "$logs/$id.log"
         area_faults[$area]=$((${area_faults[$area]:-0} + 1))
+        if is_web "${files[i]}"; then web_faults=$((web_faults + 1)); fi
         if [[ -n $failing && $failing != flaky:* ]]; then
             result=$failing
             caught=$((caught + 1))
+            if is_web "${files[i]}"; then web_caught=$((web_caught + 1)); fi
             area_caught[$area]=$((${area_caught[$area]:-0} + 1))
         else
             result="**SURVIVED**${failing:+ ($failing)}"
@@ -179,10 +248,14 @@ total=$((caught + ${#survived[@]}))
 echo
 echo "Caught $caught of $total faults; survived: ${survived[*]:-none}."
 by_area=()
-for area in $(printf '%s\n' "${!area_faults[@]}" | sort); do
+mapfile -t areas < <(printf '%s\n' "${!area_faults[@]}" | sort)
+for area in "${areas[@]}"; do
+    [[ -n $area ]] || continue
     by_area+=("$area ${area_caught[$area]:-0} of ${area_faults[$area]}")
 done
 ((${#by_area[@]} == 0)) || echo "By folder: $(IFS=,; echo "${by_area[*]}" | sed 's/,/, /g')."
+((web_faults == 0)) || echo "The browser layer: caught $web_caught of $web_faults."
 ((${#unbuilt[@]} == 0)) || echo "Not counted, they do not build: ${unbuilt[*]}."
-# Leave build-mutation matching the source again.
-build_game "$logs/final.log" || true
+# Leave the builds matching the source again.
+if ((native)); then build_game "$logs/final.log" || true; fi
+if ((web)); then build_site "$logs/final-web.log" || true; fi

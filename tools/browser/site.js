@@ -122,17 +122,15 @@ const launch = {
 
 // The site on a free port and a browser, both closed when the test ends
 // (or by close() when there is no test); stop() takes the server away, open
-// connections included; refuse(name) answers that file with 404 from then
-// on. With gzip, text, scripts and WebAssembly go compressed to a browser
+// connections included. With gzip, text, scripts and WebAssembly go compressed to a browser
 // that asks, as a common static host sends them; `also` serves more folders
 // and named pages beside the site.
 async function openSite(t, { gzip = false, also = { folders: [], pages: {} } } = {}) {
-  let refused = null;
   const server = http.createServer((req, res) => {
     const name = path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/$/, '/index.html');
     const file = [site, ...also.folders].map((folder) => path.join(folder, name))
       .find((f) => fs.statSync(f, { throwIfNoEntry: false })?.isFile());
-    let body = also.pages[name] || (file && file !== refused && fs.readFileSync(file));
+    let body = also.pages[name] || (file && fs.readFileSync(file));
     if (!body) return res.writeHead(404).end();
     const headers = { 'Content-Type': types[path.extname(name)] || 'application/octet-stream' };
     if (gzip && compressible.includes(path.extname(name)) && /\bgzip\b/.test(req.headers['accept-encoding'] || '')) {
@@ -146,8 +144,7 @@ async function openSite(t, { gzip = false, also = { folders: [], pages: {} } } =
   const stop = () => (server.close(), server.closeAllConnections());
   const close = () => browser.close().then(stop);
   if (t) t.after(close);
-  const refuse = (name) => (refused = path.join(site, name));
-  return { browser, stop, close, refuse, url: `http://127.0.0.1:${server.address().port}/` };
+  return { browser, stop, close, url: `http://127.0.0.1:${server.address().port}/` };
 }
 
 // A page of a browser or browser context, with the helpers above; what its

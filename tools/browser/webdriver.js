@@ -12,7 +12,7 @@ const miniBrowser = process.env.MINIBROWSER || '/usr/lib/x86_64-linux-gnu/webkit
 const element = 'element-6066-11e4-a52e-4f735466cecf';
 const keyCodes = { Enter: '\uE007', Escape: '\uE00C', ' ': '\uE00D', ArrowLeft: '\uE012', ArrowUp: '\uE013',
                    ArrowRight: '\uE014', ArrowDown: '\uE015', NumpadAdd: '\uE025', NumpadSubtract: '\uE027',
-                   Minus: '-', Equal: '=' };
+                   Minus: '-', Equal: '=', Alt: '\uE00A' };
 
 const freePort = () => new Promise((done) => {
   const s = net.createServer().listen(0, '127.0.0.1', () => {
