@@ -37,7 +37,7 @@ copy_game() {
 start_xvfb() {
     stop_xvfb
     : >"$tmp/display"
-    Xvfb -displayfd 9 -screen 0 "${1}x24" -nolisten tcp 9>"$tmp/display" 2>"$tmp/xvfb.log" &
+    Xvfb -displayfd 9 -screen 0 "${1}x24" -nolisten tcp -ac 9>"$tmp/display" 2>"$tmp/xvfb.log" &
     xvfb_pid=$!
     tries=0
     until [ -s "$tmp/display" ] && grep -q '^[0-9]' "$tmp/display"; do
