@@ -18,12 +18,21 @@ def pump(source, sink):
 
 
 server = socket.socket(socket.AF_UNIX)
+# The display's abstract name too, held but not listening: a client tries it
+# first and would reach any other server of that number, even one in another
+# file system; refused there, it comes to the socket below.
+claim = socket.socket(socket.AF_UNIX)
 for number in range(100, 1000):
+    try:
+        claim.bind(f"\0/tmp/.X11-unix/X{number}")
+    except OSError:  # taken
+        continue
     try:
         server.bind(f"/tmp/.X11-unix/X{number}")
         break
     except OSError:  # taken
-        pass
+        claim.close()
+        claim = socket.socket(socket.AF_UNIX)
 server.listen()
 with open(sys.argv[2], "w") as ready:
     ready.write(f"{number}\n")
